@@ -1,0 +1,62 @@
+#pragma once
+
+#include "channels/channel_record.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace qm3270 {
+
+// The 16 channels in the SQLite table 信道表, with the grid's current row as the
+// one cursor. An edit of the current row stays pending until the row changes,
+// a pass over the table begins (commitPending) or the store closes; an edit of
+// any other row, and every multi-row change, is written at once, the latter in
+// one transaction. Rows are addressed by position 0..15 in stored (rowid) order.
+class ChannelStore : public QObject {
+    Q_OBJECT
+
+public:
+    // Opens (or creates, with rows "1".."16" and empty fields) the database at
+    // `path`; ":memory:" works for tests. A table with fewer than 16 rows gets the
+    // missing ones; extra rows are kept but ignored. A file that is not a usable
+    // database is left untouched: nullptr and the reason in `error`.
+    static std::unique_ptr<ChannelStore> open(const QString& path, QString* error);
+
+    // ~/.local/share/qm3270/qm3270.db (the per-user data folder).
+    static QString defaultPath();
+
+    ~ChannelStore() override;  // commits a pending edit
+
+    QString path() const;
+
+    const ChannelRecord& record(int row) const;  // includes a pending edit
+    ChannelTable records() const;
+
+    int currentRow() const;        // -1 when there is none
+    bool setCurrentRow(int row);   // commits the pending edit of the row left
+    bool hasPendingEdit() const;
+    bool commitPending();          // false: the database refused; the edit stays pending
+
+    // Sets one field. On the current row the change is pending; elsewhere it is
+    // written at once. Returns false when the database refused the write.
+    bool setField(int row, int column, const Field& value);
+
+    // Replaces the given columns of all 16 rows in one transaction (after
+    // committing a pending edit). Nothing changes when it fails.
+    bool replaceColumns(const ChannelTable& rows, std::initializer_list<int> columns);
+
+    QString lastError() const;
+
+Q_SIGNALS:
+    void rowChanged(int row);        // a field of this row changed (pending or written)
+    void currentRowChanged(int row);
+
+private:
+    struct Private;
+    explicit ChannelStore(std::unique_ptr<Private> d);
+    std::unique_ptr<Private> d_;
+};
+
+}  // namespace qm3270

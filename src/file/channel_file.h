@@ -1,0 +1,40 @@
+#pragma once
+
+#include "channels/channel_record.h"
+#include "channels/user_message.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <variant>
+
+namespace qm3270 {
+
+inline constexpr int kChannelFileValues = 49;
+
+// A channel file's content: the squelch text and, for each of the 16 rows,
+// fields 1..3 (field 0 is Null: the file does not carry channel numbers).
+struct ChannelFile {
+    QString squelch;
+    ChannelTable rows;
+};
+
+// The exact text that saving writes: 49 comma-terminated values on one line,
+// Null as "Null", a value holding ',', '"' or a line break inside double quotes.
+QString formatChannelFile(const QString& squelch, const ChannelTable& rows);
+
+// Reads a whole file's bytes (UTF-8; else GB18030; else Latin-1): values split
+// at ',' or line ends, leading blanks skipped, quotes removed, numbers formatted
+// "###.00000", empty values as "". Fewer than 49 values is refused as a whole.
+std::variant<ChannelFile, UserMessage> parseChannelFile(const QByteArray& bytes);
+
+// From a path: the file that cannot be read gets "文件无法打开！".
+std::variant<ChannelFile, UserMessage> readChannelFile(const QString& path);
+
+// Atomic save; on failure the message (with the system's reason) and any old
+// file is left as it was.
+std::optional<UserMessage> saveChannelFile(const QString& path, const QString& squelch,
+                                           const ChannelTable& rows);
+
+}  // namespace qm3270

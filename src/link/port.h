@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+namespace qm3270 {
+
+// The serial line as the transfers see it. The real one is SerialPort; tests
+// use an in-memory fake. Everything is non-blocking.
+class Port : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Opens `device` at 1200 baud 8N1. false: `error` says why.
+    virtual bool open(const QString& device, QString* error) = 0;
+    virtual void close() = 0;  // leaves a closed port closed
+    virtual bool isOpen() const = 0;
+    virtual QString device() const = 0;
+
+    virtual void send(const QByteArray& text) = 0;  // queues, never waits
+    virtual QString readOne() = 0;                  // oldest waiting character, or ""
+    virtual int waitingCount() const = 0;
+    virtual void discardInput() = 0;
+    // Everything sent has left: nothing queued here or in the driver.
+    virtual bool outputDrained() const = 0;
+
+Q_SIGNALS:
+    void received();               // characters are waiting
+    void failed(QString reason);   // the line is gone; the port is already closed
+};
+
+}  // namespace qm3270

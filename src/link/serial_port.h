@@ -1,0 +1,40 @@
+#pragma once
+
+#include "link/port.h"
+
+#include <QStringList>
+
+class QSerialPort;
+
+namespace qm3270 {
+
+// The Port on a real serial device (or a pseudo-terminal), 1200 baud 8N1. A line
+// that goes away is reported once through failed(), with the port closed first.
+class SerialPort : public Port {
+    Q_OBJECT
+
+public:
+    explicit SerialPort(QObject* parent = nullptr);
+    ~SerialPort() override;
+
+    bool open(const QString& device, QString* error) override;
+    void close() override;
+    bool isOpen() const override;
+    QString device() const override;
+
+    void send(const QByteArray& text) override;
+    QString readOne() override;
+    int waitingCount() const override;
+    void discardInput() override;
+    bool outputDrained() const override;
+
+    // The platform's first two serial ports ("COM1"/"COM2", "/dev/ttyS0"/"/dev/ttyS1").
+    static QString deviceForNumber(int number);
+    static QStringList availableDevices();
+
+private:
+    QSerialPort* serial_;
+    QByteArray input_;
+};
+
+}  // namespace qm3270

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace qm3270 {
+
+// The channel-file dialogs: filter "text(*.doc)", starting with the name chosen
+// last in either of them. An empty result means the user cancelled.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    virtual QString chooseOpen(QWidget* parent, const QString& lastName) = 0;
+    virtual QString chooseSave(QWidget* parent, const QString& lastName) = 0;
+};
+
+class DialogFileChooser : public FileChooser {
+public:
+    QString chooseOpen(QWidget* parent, const QString& lastName) override;
+    QString chooseSave(QWidget* parent, const QString& lastName) override;
+};
+
+}  // namespace qm3270
