@@ -1,0 +1,60 @@
+#pragma once
+
+#include "link/link_timing.h"
+
+#include <QObject>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QWidget;
+
+namespace qm3270 {
+
+class ChannelStore;
+class ChannelTableModel;
+class MessagePresenter;
+class Port;
+class ReadTransfer;
+class ReadyWatch;
+class StatusEraser;
+class WriteTransfer;
+
+// The main window's controls that the radio transfers drive.
+struct TransferWidgets {
+    QAction* readAction = nullptr;   // 读信道
+    QAction* writeAction = nullptr;  // 写信道
+    QAction* openAction = nullptr;   // 打开 (off while a read runs)
+    QMenu* systemMenu = nullptr;     // 系统
+    QAction* exitAction = nullptr;   // 退出
+    QMenu* helpMenu = nullptr;       // 帮助
+    QLabel* status = nullptr;        // Label2
+    QProgressBar* progress = nullptr;  // ProgressBar1
+    QComboBox* squelch = nullptr;    // Combo1
+};
+
+// Runs the ready watch, the write and the read for the main window: builds the
+// frames at the click, shows progress and status, switches the menus, stores a
+// read in one transaction, and answers every failure with its message.
+class TransferController : public QObject {
+    Q_OBJECT
+
+public:
+    TransferController(const TransferWidgets& widgets, ChannelStore& store,
+                       ChannelTableModel& model, Port& port, MessagePresenter& messages,
+                       const LinkTiming& timing, QWidget* window);
+
+    void startReadyWatch();  // the last step of start-up
+    bool isBusy() const;     // a read or a write is running
+
+    void startWrite();  // 写信道
+    void startRead();   // 读信道
+
+private:
+    void updateMenus();
+    // implementation's own members
+};
+
+}  // namespace qm3270
