@@ -1,5 +1,7 @@
 #include "channels/edit_rules.h"
 
+#include "qstring_printer.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include "qstring_printer.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
