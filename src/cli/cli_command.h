@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QStringList>
+
+class QCommandLineParser;
+
+namespace qm3270::cli {
+
+// What a run of qm3270-cli tells the shell that called it.
+enum ExitStatus : int {
+    kSuccess = 0,
+    kUsage = 1,     // the command line itself is wrong
+    kBadInput = 2,  // a channel file or frames that cannot be read
+    kRefused = 3,   // data the radio must not receive
+};
+
+// One command of the tool: `arguments` starts with "qm3270-cli NAME" as the
+// program name, followed by what the user typed after the command's name.
+struct Command {
+    const char* name;
+    const char* summary;
+    int (*run)(const QStringList& arguments);
+};
+
+Command framesCommand();
+Command decodeCommand();
+Command showCommand();
+
+}  // namespace qm3270::cli

@@ -1,0 +1,87 @@
+#include "cli/cli_support.h"
+
+#include "cli/cli_command.h"
+#include "file/messages.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace qm3270::cli {
+
+namespace {
+
+void write(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+void printOut(const QString& text) {
+    write(stdout, text);
+}
+
+void printError(const QString& text) {
+    write(stderr, text);
+}
+
+int fail(int status, const QString& what, const QString& reason) {
+    printError(QStringLiteral("qm3270-cli: cannot %1: %2\n").arg(what, reason));
+    return status;
+}
+
+std::optional<int> parseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
+                                    qsizetype positionals) {
+    const QCommandLineOption help = parser.addHelpOption();
+    const QString hint =
+        QStringLiteral("Try '%1 --help' for more information.\n").arg(arguments.value(0));
+    if (!parser.parse(arguments)) {
+        printError(QStringLiteral("qm3270-cli: %1\n").arg(parser.errorText()) + hint);
+        return kUsage;
+    }
+    if (parser.isSet(help)) {
+        // The usage line names the program only; put the command's name after it.
+        QString text = parser.helpText();
+        const QString program = QStringLiteral("qm3270-cli");
+        const qsizetype at = text.indexOf(program);
+        if (at >= 0) {
+            text.replace(at, program.size(), arguments.value(0));
+        }
+        printOut(text);
+        return kSuccess;
+    }
+    const QStringList given = parser.positionalArguments();
+    if (given.size() < positionals) {
+        printError(QStringLiteral("qm3270-cli: missing argument\n") + hint);
+        return kUsage;
+    }
+    if (given.size() > positionals) {
+        printError(
+            QStringLiteral("qm3270-cli: unexpected argument '%1'\n").arg(given.at(positionals)) +
+            hint);
+        return kUsage;
+    }
+    return std::nullopt;
+}
+
+std::variant<ChannelFile, int> openChannelFile(const QString& path) {
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) {
+        bytes = file.readAll();
+    }
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        return fail(kBadInput, QStringLiteral("open %1").arg(path),
+                    QString::fromUtf16(file_messages::kCannotOpen) + QStringLiteral(" (") +
+                        file.errorString() + u')');
+    }
+    auto parsed = parseChannelFile(bytes);
+    if (const auto* message = std::get_if<UserMessage>(&parsed)) {
+        return fail(kBadInput, QStringLiteral("read %1").arg(path), message->text);
+    }
+    return std::get<ChannelFile>(std::move(parsed));
+}
+
+}  // namespace qm3270::cli

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "file/channel_file.h"
+
+#include <QCommandLineParser>
+#include <QString>
+
+#include <optional>
+#include <variant>
+
+namespace qm3270::cli {
+
+// Standard output and error, always UTF-8 whatever the terminal's locale.
+void printOut(const QString& text);
+void printError(const QString& text);
+
+// "qm3270-cli: cannot WHAT: REASON" on standard error; returns `status`.
+int fail(int status, const QString& what, const QString& reason);
+
+// Parses a command's own options. Returns an exit status when the run ends
+// here: after --help (0), or on a usage error (1, with the reason and a hint).
+// `positionals` is how many positional arguments the command takes.
+std::optional<int> parseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
+                                    qsizetype positionals);
+
+// Reads a channel file the way the window's 打开 does; on failure the reason
+// is reported and the exit status returned.
+std::variant<ChannelFile, int> openChannelFile(const QString& path);
+
+}  // namespace qm3270::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Runs the built qm3270-cli as a shell would and keeps what it said.
+struct CliRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const QStringList& arguments, const QByteArray& input = {});
