@@ -38,7 +38,7 @@ TEST_P(Encode, SendsTheFrameTheRadioExpects) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, Encode,
+    Rows, Encode,
     ::testing::Values(
         EncodeCase{1, "  3", row(text("1"), text("150.00000"), text("150.00000"), text("on")),
                    "03010000861200000015"},
