@@ -1,8 +1,10 @@
 #pragma once
 
+#include "channels/user_message.h"
 #include "link/link_timing.h"
 
 #include <QObject>
+#include <QStringList>
 
 class QAction;
 class QComboBox;
@@ -24,15 +26,15 @@ class WriteTransfer;
 
 // The main window's controls that the radio transfers drive.
 struct TransferWidgets {
-    QAction* readAction = nullptr;   // 读信道
-    QAction* writeAction = nullptr;  // 写信道
-    QAction* openAction = nullptr;   // 打开 (off while a read runs)
-    QMenu* systemMenu = nullptr;     // 系统
-    QAction* exitAction = nullptr;   // 退出
-    QMenu* helpMenu = nullptr;       // 帮助
-    QLabel* status = nullptr;        // Label2
+    QAction* readAction = nullptr;     // 读信道
+    QAction* writeAction = nullptr;    // 写信道
+    QAction* openAction = nullptr;     // 打开 (off while a read runs)
+    QMenu* systemMenu = nullptr;       // 系统
+    QAction* exitAction = nullptr;     // 退出
+    QMenu* helpMenu = nullptr;         // 帮助
+    QLabel* status = nullptr;          // Label2
     QProgressBar* progress = nullptr;  // ProgressBar1
-    QComboBox* squelch = nullptr;    // Combo1
+    QComboBox* squelch = nullptr;      // Combo1
 };
 
 // Runs the ready watch, the write and the read for the main window: builds the
@@ -53,8 +55,24 @@ public:
     void startRead();   // 读信道
 
 private:
+    void connectTransfers();
+    void writeFinished();
+    void writeFailed(const UserMessage& message);
+    void readSucceeded(const QStringList& frames);
+    void readFailed(const UserMessage& message);
+    // Every menu's enabled state follows from the two transfer states, here only.
     void updateMenus();
-    // implementation's own members
+
+    TransferWidgets widgets_;
+    ChannelStore& store_;
+    ChannelTableModel& model_;
+    Port& port_;
+    MessagePresenter& messages_;
+    QWidget* window_;
+    ReadyWatch* watch_;     // Timer3
+    StatusEraser* eraser_;  // Timer2
+    WriteTransfer* write_;  // Timer1
+    ReadTransfer* read_;    // Timer4
 };
 
 }  // namespace qm3270

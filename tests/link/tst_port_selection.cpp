@@ -161,18 +161,6 @@ private Q_SLOTS:
         }
     }
 
-    void failedSwitchThenBackToTheOldPort() {
-        FakePort port;
-        PortSelection selection(port, device);
-        QVERIFY(!selection.chooseNumber(2));
-        port.refuseDevice(kCom1);
-        QVERIFY(selection.chooseNumber(1));
-        QVERIFY(!port.isOpen());
-        QVERIFY(!selection.chooseNumber(2));
-        QVERIFY(port.isOpen());
-        QCOMPARE(port.device(), kCom2);
-    }
-
     void otherDevice() {
         FakePort port;
         PortSelection selection(port, device);

@@ -166,17 +166,6 @@ private Q_SLOTS:
         QTest::qWait(30);
         QCOMPARE(port.sentText(), QByteArray("5"));
     }
-
-    void charactersAfterTheAnswerStayForTheWatch() {
-        FakePort port;
-        port.open(QStringLiteral("/dev/ttyS0"), nullptr);
-        answerReadCommand(port, radioAnswer() + "C", 321, 1);
-        ReadTransfer read(port, fastTiming());
-        QSignalSpy succeeded(&read, &ReadTransfer::succeeded);
-        read.start();
-        QTRY_COMPARE(succeeded.count(), 1);
-        QCOMPARE(port.readOne(), QStringLiteral("C"));
-    }
 };
 
 QTEST_GUILESS_MAIN(ReadTransferTest)

@@ -162,18 +162,6 @@ private Q_SLOTS:
         QCOMPARE(port.sent().size(), framesSent + 1);
     }
 
-    void closedPortFailsWithoutSending() {
-        FakePort port;
-        WriteTransfer write(port, manualTiming());
-        QSignalSpy failed(&write, &WriteTransfer::failed);
-        write.start(sampleFrames());
-        QCOMPARE(failed.count(), 0);  // not from inside start()
-        QVERIFY(fireTimer(&write, "Timer1"));
-        QCOMPARE(failed.count(), 1);
-        QVERIFY(port.sent().isEmpty());
-        QVERIFY(!write.isRunning());
-    }
-
     void framesFollowTheClockAtTheRealPeriod() {
         FakePort port;
         port.open(QStringLiteral("/dev/ttyS0"), nullptr);
