@@ -9,9 +9,11 @@ namespace qm3270::cli {
 // What a run of qm3270-cli tells the shell that called it.
 enum ExitStatus : int {
     kSuccess = 0,
-    kUsage = 1,     // the command line itself is wrong
-    kBadInput = 2,  // a channel file or frames that cannot be read
-    kRefused = 3,   // data the radio must not receive
+    kUsage = 1,         // the command line itself is wrong
+    kBadInput = 2,      // a channel file or frames that cannot be read; a file not saved
+    kRefused = 3,       // data the radio must not receive
+    kRadioFailure = 4,  // the port cannot be opened, or the radio did not answer as it should
+    kDifferent = 5,     // a verify read brought back other channels than were written
 };
 
 // One command of the tool: `arguments` starts with "qm3270-cli NAME" as the
@@ -25,5 +27,7 @@ struct Command {
 Command framesCommand();
 Command decodeCommand();
 Command showCommand();
+Command readCommand();
+Command writeCommand();
 
 }  // namespace qm3270::cli

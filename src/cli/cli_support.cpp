@@ -32,14 +32,17 @@ int fail(int status, const QString& what, const QString& reason) {
     return status;
 }
 
+int usageError(const QStringList& arguments, const QString& problem) {
+    printError(QStringLiteral("qm3270-cli: %1\nTry '%2 --help' for more information.\n")
+                   .arg(problem, arguments.value(0)));
+    return kUsage;
+}
+
 std::optional<int> parseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
                                     qsizetype positionals) {
     const QCommandLineOption help = parser.addHelpOption();
-    const QString hint =
-        QStringLiteral("Try '%1 --help' for more information.\n").arg(arguments.value(0));
     if (!parser.parse(arguments)) {
-        printError(QStringLiteral("qm3270-cli: %1\n").arg(parser.errorText()) + hint);
-        return kUsage;
+        return usageError(arguments, parser.errorText());
     }
     if (parser.isSet(help)) {
         // The usage line names the program only; put the command's name after it.
@@ -54,14 +57,11 @@ std::optional<int> parseCommandLine(QCommandLineParser& parser, const QStringLis
     }
     const QStringList given = parser.positionalArguments();
     if (given.size() < positionals) {
-        printError(QStringLiteral("qm3270-cli: missing argument\n") + hint);
-        return kUsage;
+        return usageError(arguments, QStringLiteral("missing argument"));
     }
     if (given.size() > positionals) {
-        printError(
-            QStringLiteral("qm3270-cli: unexpected argument '%1'\n").arg(given.at(positionals)) +
-            hint);
-        return kUsage;
+        return usageError(arguments,
+                          QStringLiteral("unexpected argument '%1'").arg(given.at(positionals)));
     }
     return std::nullopt;
 }

@@ -17,6 +17,10 @@ void printError(const QString& text);
 // "qm3270-cli: cannot WHAT: REASON" on standard error; returns `status`.
 int fail(int status, const QString& what, const QString& reason);
 
+// "qm3270-cli: PROBLEM" and a pointer to the command's --help on standard
+// error; returns the usage status.
+int usageError(const QStringList& arguments, const QString& problem);
+
 // Parses a command's own options. Returns an exit status when the run ends
 // here: after --help (0), or on a usage error (1, with the reason and a hint).
 // `positionals` is how many positional arguments the command takes.

@@ -1,8 +1,7 @@
-#include "channels/edit_rules.h"
 #include "cli/cli_command.h"
 #include "cli/cli_support.h"
+#include "cli/write_check.h"
 #include "link/frame_codec.h"
-#include "link/write_data.h"
 
 namespace qm3270::cli {
 
@@ -26,25 +25,17 @@ int runFrames(const QStringList& arguments) {
         return *status;
     }
     const ChannelFile& file = std::get<ChannelFile>(opened);
-    // The file carries no channel numbers: a write after opening it addresses
-    // the rows by position.
-    ChannelTable rows = file.rows;
-    for (int k = 0; k < kChannelCount; ++k) {
-        rows.at(static_cast<std::size_t>(k))[kChannelNumber] = QString::number(k + 1);
-    }
 
     QStringList frames;
     if (parser.isSet(raw)) {
+        const ChannelTable rows = numberedByPosition(file.rows);
         for (int k = 0; k < kChannelCount; ++k) {
             frames << frame::encodeFrame(k + 1, rows.at(static_cast<std::size_t>(k)), file.squelch);
         }
     } else {
-        if (const auto message = squelchLimitMessage(file.squelch)) {
-            return fail(kRefused, QStringLiteral("build frames"), message->text);
-        }
-        auto built = buildWriteFrames(file.squelch, rows);
-        if (const auto* refused = std::get_if<RefusedRow>(&built)) {
-            return fail(kRefused, QStringLiteral("build frames"), refused->message.text);
+        auto built = checkedWriteFrames(file, QStringLiteral("build frames"));
+        if (const int* status = std::get_if<int>(&built)) {
+            return *status;
         }
         frames = std::get<QStringList>(std::move(built));
     }

@@ -17,6 +17,8 @@ const std::array kCommands = {
     qm3270::cli::framesCommand(),
     qm3270::cli::decodeCommand(),
     qm3270::cli::showCommand(),
+    qm3270::cli::readCommand(),
+    qm3270::cli::writeCommand(),
 };
 
 QString commandList() {

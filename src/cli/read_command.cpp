@@ -1,0 +1,73 @@
+#include "cli/cli_command.h"
+#include "cli/cli_support.h"
+#include "cli/radio_line.h"
+#include "file/channel_file.h"
+#include "link/frame_codec.h"
+
+namespace qm3270::cli {
+
+namespace {
+
+// What the window holds after a read of these frames: the rows as the read
+// decodes them and, from frame 1, the squelch digit.
+ChannelFile channelFileFromFrames(const QStringList& frames) {
+    ChannelFile file;
+    for (int k = 0; k < frame::kFramesPerTransfer; ++k) {
+        const auto decoded = frame::decodeFrame(frames.at(k));
+        file.rows.at(static_cast<std::size_t>(k)) = decoded.record;
+        if (k == 0) {
+            file.squelch = decoded.squelch;
+        }
+    }
+    return file;
+}
+
+int runRead(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads the radio's 16 channels and squelch level and prints the channel file that\n"
+        "saving them would write. A failed read writes nothing (exit status 4)."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("The serial device the radio is on."),
+                                  QStringLiteral("DEV"));
+    const QCommandLineOption output(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Save the channel file as FILE (replaced only after a good read)."),
+        QStringLiteral("FILE"));
+    parser.addOptions({port, output});
+    if (const auto status = parseCommandLine(parser, arguments, 0)) {
+        return *status;
+    }
+    if (!parser.isSet(port)) {
+        return usageError(arguments, QStringLiteral("missing --port DEV"));
+    }
+
+    RadioLine line;
+    if (!line.open(parser.value(port))) {
+        return kRadioFailure;
+    }
+    const auto answer = line.read();
+    if (const auto* failure = std::get_if<QString>(&answer)) {
+        return fail(kRadioFailure, QStringLiteral("read the radio"), *failure);
+    }
+    const ChannelFile file = channelFileFromFrames(std::get<QStringList>(answer));
+
+    if (parser.isSet(output)) {
+        const QString path = parser.value(output);
+        if (const auto message = saveChannelFile(path, file.squelch, file.rows)) {
+            return fail(kBadInput, QStringLiteral("save %1").arg(path),
+                        QString(message->text).replace(u'\n', u' '));
+        }
+        return kSuccess;
+    }
+    printOut(formatChannelFile(file.squelch, file.rows) + u'\n');
+    return kSuccess;
+}
+
+}  // namespace
+
+Command readCommand() {
+    return {"read", "read the radio's channels into a channel file", runRead};
+}
+
+}  // namespace qm3270::cli

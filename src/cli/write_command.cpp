@@ -1,0 +1,109 @@
+#include "cli/cli_command.h"
+#include "cli/cli_support.h"
+#include "cli/radio_line.h"
+#include "cli/write_check.h"
+#include "link/frame_codec.h"
+
+namespace qm3270::cli {
+
+namespace {
+
+// One channel as a read stores it: receive, transmit and beat as in the file,
+// and for channel 1 the squelch level that travels in its frame.
+QString describe(const frame::DecodedFrame& decoded, int channel) {
+    QStringList fields;
+    for (const int column : {kReceive, kTransmit, kBeat}) {
+        fields << decoded.record[column].value_or(QString());
+    }
+    QString text = fields.join(u',');
+    if (channel == 1) {
+        text.prepend(QStringLiteral("squelch %1, ").arg(decoded.squelch));
+    }
+    return text;
+}
+
+// Compares what was sent with what came back, channel by channel, as a read
+// decodes them: a row that reads back differently by design (beat "off"
+// without frequencies comes back "") is no difference. Reports each channel
+// that differs and returns how many did.
+int reportDifferences(const QStringList& sent, const QStringList& received) {
+    int differences = 0;
+    for (int k = 0; k < frame::kFramesPerTransfer; ++k) {
+        const auto wrote = frame::decodeFrame(sent.at(k));
+        const auto got = frame::decodeFrame(received.at(k));
+        const bool squelchDiffers = k == 0 && wrote.squelch != got.squelch;
+        if (wrote.record == got.record && !squelchDiffers) {
+            continue;
+        }
+        ++differences;
+        printError(
+            QStringLiteral("qm3270-cli: channel %1 differs: wrote \"%2\", read back \"%3\"\n")
+                .arg(k + 1)
+                .arg(describe(wrote, k + 1), describe(got, k + 1)));
+    }
+    return differences;
+}
+
+int runWrite(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the channel file FILE into the radio, with the checks of 'frames': data the\n"
+        "radio must not receive is refused (exit status 3) and nothing is sent."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("The serial device the radio is on."),
+                                  QStringLiteral("DEV"));
+    const QCommandLineOption verify(
+        QStringLiteral("verify"),
+        QStringLiteral("Read the radio back and name each channel that differs (exit status 5)."));
+    parser.addOptions({port, verify});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A channel file (.doc)."));
+    if (const auto status = parseCommandLine(parser, arguments, 1)) {
+        return *status;
+    }
+    if (!parser.isSet(port)) {
+        return usageError(arguments, QStringLiteral("missing --port DEV"));
+    }
+
+    const QString path = parser.positionalArguments().constFirst();
+    const auto opened = openChannelFile(path);
+    if (const int* status = std::get_if<int>(&opened)) {
+        return *status;
+    }
+    const auto built =
+        checkedWriteFrames(std::get<ChannelFile>(opened), QStringLiteral("write %1").arg(path));
+    if (const int* status = std::get_if<int>(&built)) {
+        return *status;
+    }
+    const QStringList& frames = std::get<QStringList>(built);
+
+    RadioLine line;
+    if (!line.open(parser.value(port))) {
+        return kRadioFailure;
+    }
+    if (const auto failure = line.write(frames)) {
+        return fail(kRadioFailure, QStringLiteral("write the radio"), *failure);
+    }
+    if (!parser.isSet(verify)) {
+        return kSuccess;
+    }
+    const auto answer = line.read();
+    if (const auto* failure = std::get_if<QString>(&answer)) {
+        return fail(kRadioFailure, QStringLiteral("read the radio back"), *failure);
+    }
+    const int differences = reportDifferences(frames, std::get<QStringList>(answer));
+    if (differences > 0) {
+        printError(QStringLiteral("qm3270-cli: %1 of 16 channels differ from %2\n")
+                       .arg(differences)
+                       .arg(path));
+        return kDifferent;
+    }
+    return kSuccess;
+}
+
+}  // namespace
+
+Command writeCommand() {
+    return {"write", "write a channel file into the radio", runWrite};
+}
+
+}  // namespace qm3270::cli

@@ -1,0 +1,351 @@
+// qm3270-cli's radio commands against the simulated radio on a pseudo-terminal:
+// the real serial port, the real periods, the radio's faults.
+
+#include "cli_runner.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cstdlib>
+
+namespace {
+
+const QString kCli = QStringLiteral(QM3270_BINARY_DIR "/src/cli/qm3270-cli");
+const QString kRadio = QStringLiteral(QM3270_BINARY_DIR "/src/sim/qm3270-radio");
+
+// A table with the cases a write and a read treat differently: beat "on", "off"
+// and blank, a channel without frequencies but beat "off" (reads back ""), a
+// receive-only channel, the edges of the admitted range.
+const QByteArray kSample =
+    "  3,"
+    "150.00000,150.00000,on,"   // 1
+    "136.01250,174.00000,on,"   // 2
+    ",,off,"                    // 3
+    "438.50000,433.50000,on,"   // 4
+    "145.61250,145.61250,off,"  // 5
+    "151.82500,156.80000,  ,"   // 6
+    "145.50000,,off,"           // 7
+    ",,,,,,,,,,,,,,,,,,,,,"     // 8 to 14
+    "130.00000,500.00000,on,"   // 15
+    "499.99375,130.00000,on,";  // 16
+
+const QString kOldOutput = QStringLiteral("kept from an earlier read\n");
+
+// Runs the tool and says how long it took, end to end.
+CliRun timedRun(const QStringList& arguments, qint64* milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    CliRun run = runCli(arguments);
+    *milliseconds = clock.elapsed();
+    return run;
+}
+
+// One qm3270-radio for one test, terminated when the test is done.
+class SimulatedRadio {
+public:
+    explicit SimulatedRadio(const QStringList& arguments) {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(kRadio, arguments);
+        QElapsedTimer clock;
+        clock.start();
+        while (!process_.canReadLine() && clock.elapsed() < 5000 &&
+               process_.state() != QProcess::NotRunning) {
+            process_.waitForReadyRead(100);
+        }
+        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~SimulatedRadio() {
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    SimulatedRadio(const SimulatedRadio&) = delete;
+    SimulatedRadio& operator=(const SimulatedRadio&) = delete;
+
+    QString device() const { return device_; }
+
+private:
+    QProcess process_;
+    QString device_;
+};
+
+// A radio that takes every write and forgets it: it answers the read command
+// with frames of its own, at once. Only this shows what a verify reports.
+class ForgetfulRadio : public QObject {
+public:
+    explicit ForgetfulRadio(const QByteArray& answer) : answer_(answer) {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+            return;
+        }
+        device_ = QString::fromLocal8Bit(::ptsname(master_));
+        // Held open so that the master does not see a hang-up before the tool opens the line.
+        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+        auto* notifier = new QSocketNotifier(master_, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            char buffer[512];
+            const ssize_t count = ::read(master_, buffer, sizeof buffer);
+            if (count > 0 && QByteArrayView(buffer, count).contains('5')) {
+                [[maybe_unused]] const ssize_t sent =
+                    ::write(master_, answer_.constData(), static_cast<size_t>(answer_.size()));
+            }
+        });
+    }
+    ~ForgetfulRadio() override {
+        for (const int fd : {slave_, master_}) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+
+    QString device() const { return device_; }
+
+private:
+    QByteArray answer_;
+    int master_ = -1;
+    int slave_ = -1;
+    QString device_;
+};
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+bool writeFile(const QString& path, const QString& text) {
+    return writeFile(path, text.toUtf8());
+}
+
+QString readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
+                                          : QStringLiteral("<missing>");
+}
+
+}  // namespace
+
+class RadioCommandsE2e : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void writeVerifyThenRead();
+    void readFaults_data();
+    void readFaults();
+    void verifyNamesEachDifferentChannel();
+    void writeLineLost();
+    void writeRefusedBeforeThePort_data();
+    void writeRefusedBeforeThePort();
+    void portFailures_data();
+    void portFailures();
+
+private:
+    QTemporaryDir dir_;
+    QString sample_;
+    // The channel file that a read of the sample must print: what `frames`
+    // sends for it, as `decode` turns it back.
+    QString expected_;
+};
+
+void RadioCommandsE2e::initTestCase() {
+    QVERIFY(QFile::exists(kCli));
+    QVERIFY(QFile::exists(kRadio));
+    QVERIFY(dir_.isValid());
+    sample_ = dir_.filePath(QStringLiteral("sample.doc"));
+    QVERIFY(writeFile(sample_, kSample));
+
+    const CliRun frames = runCli({QStringLiteral("frames"), sample_});
+    QCOMPARE(frames.status, 0);
+    const CliRun decoded = runCli({QStringLiteral("decode")}, frames.out.toUtf8());
+    QCOMPARE(decoded.status, 0);
+    expected_ = decoded.out;
+    // The blank beat of channel 6 reads back "off", the bare "off" of channel 3 as "".
+    QVERIFY(expected_.contains("151.82500,156.80000,off,"));
+    QVERIFY(expected_.startsWith("3,150.00000,150.00000,on,136.01250,174.00000,on,,,,"));
+}
+
+void RadioCommandsE2e::writeVerifyThenRead() {
+    const QString memory = dir_.filePath(QStringLiteral("fresh-radio.doc"));
+    QFile::remove(memory);
+    SimulatedRadio radio({QStringLiteral("--memory"), memory});
+    QVERIFY(!radio.device().isEmpty());
+
+    qint64 writeMs = 0;
+    const CliRun written = timedRun({QStringLiteral("write"), QStringLiteral("--port"),
+                                     radio.device(), sample_, QStringLiteral("--verify")},
+                                    &writeMs);
+    QCOMPARE(written.err, QString());  // no progress line when stderr is not a terminal
+    QCOMPARE(written.status, 0);
+
+    qint64 readMs = 0;
+    const CliRun read =
+        timedRun({QStringLiteral("read"), QStringLiteral("--port"), radio.device()}, &readMs);
+    QCOMPARE(read.err, QString());
+    QCOMPARE(read.status, 0);
+    QCOMPARE(read.out, expected_);
+    qInfo("write --verify took %lld ms, read %lld ms", writeMs, readMs);
+}
+
+void RadioCommandsE2e::readFaults_data() {
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<qint64>("atLeastMs");
+
+    const QString readFailed = QStringLiteral("qm3270-cli: cannot read the radio: 读数错误！！");
+    QTest::newRow("radio off: the first channel times out")
+        << QStringList{QStringLiteral("--off")} << 4 << readFailed << qint64{2000};
+    QTest::newRow("radio goes silent in channel 6")
+        << QStringList{QStringLiteral("--stop-after"), QStringLiteral("110")} << 4 << readFailed
+        << qint64{2000};
+    QTest::newRow("garbage before the frames")
+        << QStringList{QStringLiteral("--noise"), QStringLiteral("C#")} << 4 << readFailed
+        << qint64{0};
+    QTest::newRow("late poll answer before the frames")
+        << QStringList{QStringLiteral("--noise"), QStringLiteral("C")} << 0 << QString()
+        << qint64{2500};
+}
+
+// Each read starts from a radio whose memory is the sample; a failed read
+// leaves the -o file as it was.
+void RadioCommandsE2e::readFaults() {
+    QFETCH(QStringList, faults);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    QFETCH(qint64, atLeastMs);
+
+    const QString memory = dir_.filePath(QStringLiteral("programmed-radio.doc"));
+    QFile::remove(memory);
+    QVERIFY(QFile::copy(sample_, memory));
+    SimulatedRadio radio(QStringList{QStringLiteral("--memory"), memory} + faults);
+    QVERIFY(!radio.device().isEmpty());
+    const QString output = dir_.filePath(QStringLiteral("read.doc"));
+    QVERIFY(writeFile(output, kOldOutput));
+
+    qint64 readMs = 0;
+    const CliRun read = timedRun({QStringLiteral("read"), QStringLiteral("--port"), radio.device(),
+                                  QStringLiteral("--output"), output},
+                                 &readMs);
+    QCOMPARE(read.status, exitCode);
+    QVERIFY2(read.err.startsWith(error), qPrintable(read.err));
+    QCOMPARE(read.out, QString());
+    // Saved without the line end that standard output gets.
+    QCOMPARE(readFile(output), exitCode == 0 ? expected_.chopped(1) : kOldOutput);
+    QVERIFY2(readMs >= atLeastMs && readMs < atLeastMs + 3000,
+             qPrintable(QStringLiteral("%1 ms").arg(readMs)));
+}
+
+void RadioCommandsE2e::verifyNamesEachDifferentChannel() {
+    const CliRun frames = runCli({QStringLiteral("frames"), sample_});
+    QCOMPARE(frames.status, 0);
+    QStringList answer = frames.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(answer.size(), 16);
+    answer[0].replace(0, 2, QStringLiteral("04"));         // squelch 4, not 3
+    answer[4].replace(12, 8, QStringLiteral("00256114"));  // channel 5 sends 146.12500
+    answer[15].replace(0, 2, QStringLiteral("07"));        // a header that a read ignores
+    ForgetfulRadio radio(answer.join(QString()).toLatin1());
+    QVERIFY(!radio.device().isEmpty());
+
+    QProcess cli;
+    cli.start(kCli, {QStringLiteral("write"), QStringLiteral("--port"), radio.device(), sample_,
+                     QStringLiteral("--verify")});
+    QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 15000);
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    QCOMPARE(cli.exitCode(), 5);
+    QCOMPARE(err, QStringLiteral(
+                      "qm3270-cli: channel 1 differs: wrote \"squelch 3, 150.00000,150.00000,on\", "
+                      "read back \"squelch 4, 150.00000,150.00000,on\"\n"
+                      "qm3270-cli: channel 5 differs: wrote \"145.61250,145.61250,off\", "
+                      "read back \"145.61250,146.12500,off\"\n"
+                      "qm3270-cli: 2 of 16 channels differ from %1\n")
+                      .arg(sample_));
+}
+
+void RadioCommandsE2e::writeLineLost() {
+    SimulatedRadio radio({QStringLiteral("--hang-up-after"), QStringLiteral("50")});
+    QVERIFY(!radio.device().isEmpty());
+
+    const CliRun written =
+        runCli({QStringLiteral("write"), QStringLiteral("--port"), radio.device(), sample_});
+    QCOMPARE(written.status, 4);
+    QVERIFY2(written.err.startsWith(QStringLiteral(
+                 "qm3270-cli: cannot write the radio: 串行端口出错，数据传送中断！")),
+             qPrintable(written.err));
+    QCOMPARE(written.err.count(u'\n'), 1);  // reported once
+}
+
+void RadioCommandsE2e::writeRefusedBeforeThePort_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+
+    QByteArray outOfRange = kSample;
+    outOfRange.replace("438.50000", "520.00000");
+    QByteArray squelchTooHigh = kSample;
+    squelchTooHigh.replace("  3,", "12,");
+    QTest::newRow("frequency above 500 MHz in channel 4")
+        << outOfRange << 3 << QStringLiteral("第 4 信道数据无效，未写入对讲机！");
+    QTest::newRow("squelch level 12")
+        << squelchTooHigh << 3 << QStringLiteral("静燥级别不可大于 9 ！！！");
+    QTest::newRow("fewer than 49 values") << kSample.left(kSample.lastIndexOf("130.00000")) << 2
+                                          << QStringLiteral("文件格式错误，未读入数据！");
+}
+
+// Refused data never gets as far as the port: with a port that does not
+// exist, the refusal is the answer, not the port's failure.
+void RadioCommandsE2e::writeRefusedBeforeThePort() {
+    QFETCH(QByteArray, file);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+
+    const QString path = dir_.filePath(QStringLiteral("refused.doc"));
+    QVERIFY(writeFile(path, file));
+    const CliRun written = runCli({QStringLiteral("write"), QStringLiteral("--port"),
+                                   QStringLiteral("/dev/qm3270-no-such-port"), path});
+    QCOMPARE(written.status, exitCode);
+    QVERIFY2(written.err.contains(error), qPrintable(written.err));
+}
+
+void RadioCommandsE2e::portFailures_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+
+    const QString missing = QStringLiteral("/dev/qm3270-no-such-port");
+    QTest::newRow("read from a missing port")
+        << QStringList{QStringLiteral("read"), QStringLiteral("--port"), missing} << 4
+        << QStringLiteral("qm3270-cli: cannot open %1: ").arg(missing);
+    QTest::newRow("write to a missing port")
+        << QStringList{QStringLiteral("write"), QStringLiteral("--port"), missing, QString()} << 4
+        << QStringLiteral("qm3270-cli: cannot open %1: ").arg(missing);
+    QTest::newRow("read without a port") << QStringList{QStringLiteral("read")} << 1
+                                         << QStringLiteral("qm3270-cli: missing --port DEV");
+    QTest::newRow("write without a file")
+        << QStringList{QStringLiteral("write"), QStringLiteral("--port"), missing} << 1
+        << QStringLiteral("qm3270-cli: missing argument");
+}
+
+void RadioCommandsE2e::portFailures() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+
+    if (arguments.last().isEmpty()) {
+        arguments.last() = sample_;
+    }
+    const CliRun run = runCli(arguments);
+    QCOMPARE(run.status, exitCode);
+    QVERIFY2(run.err.startsWith(error), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+}
+
+QTEST_GUILESS_MAIN(RadioCommandsE2e)
+#include "tst_radio_e2e.moc"
