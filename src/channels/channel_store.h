@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <initializer_list>
 #include <memory>
 
 namespace qm3270 {
@@ -14,6 +15,10 @@ namespace qm3270 {
 // a pass over the table begins (commitPending) or the store closes; an edit of
 // any other row, and every multi-row change, is written at once, the latter in
 // one transaction. Rows are addressed by position 0..15 in stored (rowid) order.
+//
+// A write the database refuses (disk full, read-only file) never loses the
+// text: it stays in memory as a pending edit, the call returns false with the
+// reason in lastError(), and every later commit tries it again.
 class ChannelStore : public QObject {
     Q_OBJECT
 
@@ -21,36 +26,43 @@ public:
     // Opens (or creates, with rows "1".."16" and empty fields) the database at
     // `path`; ":memory:" works for tests. A table with fewer than 16 rows gets the
     // missing ones; extra rows are kept but ignored. A file that is not a usable
-    // database is left untouched: nullptr and the reason in `error`.
+    // database is left untouched: nullptr and the reason in `error`. Unusable is
+    // anything that is not an SQLite file (an empty file counts as a new one),
+    // a 信道表 whose columns are not exactly 信道号, 接收频率, 发送频率, 拍频 with
+    // text-keeping types, and a database of some other program (tables, but no
+    // 信道表): the store never adds its table beside someone else's data.
     static std::unique_ptr<ChannelStore> open(const QString& path, QString* error);
 
-    // ~/.local/share/qm3270/qm3270.db (the per-user data folder).
+    // <per-user data folder>/qm3270/qm3270.db, e.g. ~/.local/share/qm3270/qm3270.db,
+    // whatever the application's name.
     static QString defaultPath();
 
     ~ChannelStore() override;  // commits a pending edit
 
     QString path() const;
 
-    const ChannelRecord& record(int row) const;  // includes a pending edit
+    const ChannelRecord& record(int row) const;  // includes a pending edit; row 0..15
     ChannelTable records() const;
 
-    int currentRow() const;        // -1 when there is none
-    bool setCurrentRow(int row);   // commits the pending edit of the row left
-    bool hasPendingEdit() const;
-    bool commitPending();          // false: the database refused; the edit stays pending
+    int currentRow() const;       // -1 when there is none
+    bool setCurrentRow(int row);  // commits the pending edit of the row left;
+                                  // a row outside 0..15 means no current row
+    bool hasPendingEdit() const;  // something in memory is not in the file yet
+    bool commitPending();         // false: the database refused; the edit stays pending
 
     // Sets one field. On the current row the change is pending; elsewhere it is
-    // written at once. Returns false when the database refused the write.
+    // written at once. Returns false when the database refused the write (the
+    // value is kept, pending) or the row or column does not exist.
     bool setField(int row, int column, const Field& value);
 
-    // Replaces the given columns of all 16 rows in one transaction (after
-    // committing a pending edit). Nothing changes when it fails.
+    // Replaces the given columns of all 16 rows in one transaction, together with
+    // any pending edit. Nothing changes, in the file or in memory, when it fails.
     bool replaceColumns(const ChannelTable& rows, std::initializer_list<int> columns);
 
     QString lastError() const;
 
 Q_SIGNALS:
-    void rowChanged(int row);        // a field of this row changed (pending or written)
+    void rowChanged(int row);  // a field of this row changed (pending or written)
     void currentRowChanged(int row);
 
 private:

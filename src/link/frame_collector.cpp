@@ -1,0 +1,56 @@
+#include "link/frame_collector.h"
+
+#include "link/frame_codec.h"
+
+namespace qm3270 {
+
+namespace {
+constexpr qsizetype kAnswerLength = frame::kFrameLength * frame::kFramesPerTransfer;
+}
+
+FrameCollector::State FrameCollector::feed(QChar c) {
+    if (state_ != State::Collecting) {
+        return state_;
+    }
+    if (digits_.isEmpty() && c == QLatin1Char(frame::kReadyPoll)) {
+        return state_;  // the radio's late answer to a ready poll
+    }
+    if (c < u'0' || c > u'9') {
+        state_ = State::Bad;
+        return state_;
+    }
+    digits_ += c;
+    if (digits_.size() == kAnswerLength) {
+        state_ = State::Complete;
+    }
+    return state_;
+}
+
+FrameCollector::State FrameCollector::feed(QStringView text) {
+    for (QChar c : text) {
+        if (feed(c) != State::Collecting) {
+            break;
+        }
+    }
+    return state_;
+}
+
+int FrameCollector::framesComplete() const {
+    return static_cast<int>(digits_.size() / frame::kFrameLength);
+}
+
+QStringList FrameCollector::frames() const {
+    QStringList out;
+    for (qsizetype start = 0; start + frame::kFrameLength <= digits_.size();
+         start += frame::kFrameLength) {
+        out << digits_.mid(start, frame::kFrameLength);
+    }
+    return out;
+}
+
+void FrameCollector::reset() {
+    digits_.clear();
+    state_ = State::Collecting;
+}
+
+}  // namespace qm3270

@@ -1,0 +1,401 @@
+#include "channels/channel_store.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <optional>
+
+using namespace qm3270;
+
+namespace {
+
+const QString kColumnNames[] = {QStringLiteral("信道号"), QStringLiteral("接收频率"),
+                                QStringLiteral("发送频率"), QStringLiteral("拍频")};
+
+// A second, independent connection to the file: what another program (or the
+// next start of this one) finds on disk.
+class RawFile {
+public:
+    explicit RawFile(const QString& path) : name_(QStringLiteral("raw-%1").arg(++counter_)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        opened_ = db.open();
+    }
+    ~RawFile() {
+        QSqlDatabase::database(name_).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
+
+    bool exec(const QString& sql) {
+        QSqlQuery query(QSqlDatabase::database(name_));
+        const bool ok = query.exec(sql);
+        if (!ok) {
+            qWarning() << sql << query.lastError().text();
+        }
+        return ok && opened_;
+    }
+
+    // Every row in stored order, as the file holds it.
+    QList<ChannelRecord> rows() {
+        QList<ChannelRecord> result;
+        QSqlQuery query(QSqlDatabase::database(name_));
+        if (!query.exec(QStringLiteral(
+                R"(SELECT "信道号", "接收频率", "发送频率", "拍频" FROM "信道表" ORDER BY rowid)"))) {
+            return result;
+        }
+        while (query.next()) {
+            ChannelRecord record;
+            for (int column = 0; column < kColumnCount; ++column) {
+                if (!query.isNull(column)) {
+                    record[column] = query.value(column).toString();
+                }
+            }
+            result << record;
+        }
+        return result;
+    }
+
+private:
+    static inline int counter_ = 0;
+    QString name_;
+    bool opened_ = false;
+};
+
+ChannelRecord channel(const QString& number, const Field& receive = QString(""),
+                      const Field& transmit = QString(""), const Field& beat = QString("")) {
+    ChannelRecord record;
+    record[kChannelNumber] = number;
+    record[kReceive] = receive;
+    record[kTransmit] = transmit;
+    record[kBeat] = beat;
+    return record;
+}
+
+void createTable(RawFile& raw, int rows) {
+    QVERIFY(raw.exec(QStringLiteral(
+        R"(CREATE TABLE "信道表" ("信道号" TEXT, "接收频率" TEXT, "发送频率" TEXT, "拍频" TEXT))")));
+    for (int row = 1; row <= rows; ++row) {
+        QVERIFY(
+            raw.exec(QStringLiteral(R"(INSERT INTO "信道表" VALUES ('%1', '%2.00000', NULL, 'on'))")
+                         .arg(row)
+                         .arg(130 + row)));
+    }
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+enum class Leave { MoveRow, PassBegins, StoreCloses, NotCurrent };
+
+}  // namespace
+
+class ChannelStoreTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    void newFileHasSixteenNumberedRows() {
+        const QString path = dir_.filePath(QStringLiteral("new/folder/qm3270.db"));
+        QString error;
+        {
+            auto store = ChannelStore::open(path, &error);
+            QVERIFY2(store, qPrintable(error));
+            QCOMPARE(store->currentRow(), -1);
+            QVERIFY(!store->hasPendingEdit());
+        }
+        RawFile raw(path);
+        const QList<ChannelRecord> rows = raw.rows();
+        QCOMPARE(rows.size(), kChannelCount);
+        for (int row = 0; row < kChannelCount; ++row) {
+            QCOMPARE(rows.at(row), channel(QString::number(row + 1)));
+            QVERIFY(rows.at(row)[kReceive].has_value());  // empty text, not Null
+        }
+    }
+
+    void fieldSurvivesReopen_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<Field>("value");
+        QTest::newRow("Null receive") << int(kReceive) << Field();
+        QTest::newRow("empty receive") << int(kReceive) << Field(QString(""));
+        QTest::newRow("null QString means empty") << int(kTransmit) << Field(QString());
+        QTest::newRow("two-blank beat") << int(kBeat) << Field(QStringLiteral("  "));
+        QTest::newRow("any channel number") << int(kChannelNumber) << Field(QStringLiteral("七"));
+        QTest::newRow("frequency text") << int(kTransmit) << Field(QStringLiteral("145.01250"));
+    }
+    void fieldSurvivesReopen() {
+        QFETCH(int, column);
+        QFETCH(Field, value);
+        const QString path = dir_.filePath(QStringLiteral("reopen.db"));
+        QFile::remove(path);
+        QString error;
+        {
+            auto store = ChannelStore::open(path, &error);
+            QVERIFY2(store, qPrintable(error));
+            QVERIFY(store->setField(6, column, value));
+        }
+        auto reopened = ChannelStore::open(path, &error);
+        QVERIFY2(reopened, qPrintable(error));
+        const Field stored = reopened->record(6)[column];
+        QCOMPARE(stored.has_value(), value.has_value());
+        QCOMPARE(stored.value_or(QStringLiteral("<Null>")),
+                 value.value_or(QStringLiteral("<Null>")));
+    }
+
+    void pendingEditReachesFile_data() {
+        QTest::addColumn<int>("editedRow");
+        QTest::addColumn<Leave>("leave");
+        QTest::addColumn<bool>("inFileAtOnce");
+        QTest::newRow("grid moves to another row") << 4 << Leave::MoveRow << false;
+        QTest::newRow("a pass over the table begins") << 4 << Leave::PassBegins << false;
+        QTest::newRow("program exits") << 4 << Leave::StoreCloses << false;
+        QTest::newRow("edit of a row that is not current") << 9 << Leave::NotCurrent << true;
+    }
+    void pendingEditReachesFile() {
+        QFETCH(int, editedRow);
+        QFETCH(Leave, leave);
+        QFETCH(bool, inFileAtOnce);
+        const QString path = dir_.filePath(QStringLiteral("pending.db"));
+        QFile::remove(path);
+        QString error;
+        auto store = ChannelStore::open(path, &error);
+        QVERIFY2(store, qPrintable(error));
+        QVERIFY(store->setCurrentRow(4));
+
+        const QString typed = QStringLiteral("438.50000");
+        QVERIFY(store->setField(editedRow, kReceive, typed));
+        QCOMPARE(store->record(editedRow)[kReceive], Field(typed));
+        QCOMPARE(store->hasPendingEdit(), !inFileAtOnce);
+        {
+            RawFile raw(path);
+            QCOMPARE(raw.rows().at(editedRow)[kReceive], Field(inFileAtOnce ? typed : ""));
+        }
+
+        switch (leave) {
+            case Leave::MoveRow:
+                QVERIFY(store->setCurrentRow(5));
+                break;
+            case Leave::PassBegins:
+                QVERIFY(store->commitPending());
+                break;
+            case Leave::StoreCloses:
+                store.reset();
+                break;
+            case Leave::NotCurrent:
+                break;
+        }
+        RawFile raw(path);
+        QCOMPARE(raw.rows().at(editedRow)[kReceive], Field(typed));
+        if (store) {
+            QVERIFY(!store->hasPendingEdit());
+        }
+    }
+
+    void tableIsRepairedOrKept_data() {
+        QTest::addColumn<int>("storedRows");
+        QTest::newRow("empty table") << 0;
+        QTest::newRow("five rows") << 5;
+        QTest::newRow("fifteen rows") << 15;
+        QTest::newRow("sixteen rows") << 16;
+        QTest::newRow("twenty rows") << 20;
+    }
+    void tableIsRepairedOrKept() {
+        QFETCH(int, storedRows);
+        const QString path = dir_.filePath(QStringLiteral("rows%1.db").arg(storedRows));
+        QList<ChannelRecord> before;
+        {
+            RawFile raw(path);
+            createTable(raw, storedRows);
+            before = raw.rows();
+        }
+        QString error;
+        auto store = ChannelStore::open(path, &error);
+        QVERIFY2(store, qPrintable(error));
+        for (int row = 0; row < kChannelCount; ++row) {
+            const ChannelRecord expected =
+                row < storedRows ? before.at(row) : channel(QString::number(row + 1));
+            QCOMPARE(store->record(row), expected);
+        }
+        // Writing every row must leave the rows beyond the sixteenth alone.
+        ChannelTable all = store->records();
+        for (ChannelRecord& record : all) {
+            record[kBeat] = QStringLiteral("off");
+        }
+        QVERIFY2(store->replaceColumns(all, {kBeat}), qPrintable(store->lastError()));
+
+        RawFile raw(path);
+        const QList<ChannelRecord> after = raw.rows();
+        QCOMPARE(after.size(), qMax(storedRows, kChannelCount));
+        for (int row = kChannelCount; row < storedRows; ++row) {
+            QCOMPARE(after.at(row), before.at(row));
+        }
+        QCOMPARE(after.at(kChannelCount - 1)[kBeat], Field(QStringLiteral("off")));
+    }
+
+    void unusableFileIsRefusedUntouched_data() {
+        QTest::addColumn<std::function<void(const QString&)>>("make");
+        QTest::newRow("text document") << std::function<void(const QString&)>([](const QString& p) {
+            QFile file(p);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("145.00000,145.00000,on,\n").repeated(300));
+        });
+        QTest::newRow("damaged database")
+            << std::function<void(const QString&)>([](const QString& p) {
+                   QFile file(p);
+                   QVERIFY(file.open(QIODevice::WriteOnly));
+                   file.write(QByteArray("SQLite format 3\0", 16) + QByteArray(2000, '\x5a'));
+               });
+        QTest::newRow("table with other columns")
+            << std::function<void(const QString&)>([](const QString& p) {
+                   RawFile raw(p);
+                   QVERIFY(raw.exec(QStringLiteral(
+                       R"(CREATE TABLE "信道表" ("信道号" TEXT, "频率" TEXT, "拍频" TEXT))")));
+               });
+        QTest::newRow("numeric columns would reformat frequencies")
+            << std::function<void(const QString&)>([](const QString& p) {
+                   RawFile raw(p);
+                   QVERIFY(raw.exec(QStringLiteral(
+                       R"(CREATE TABLE "信道表" ("信道号" INTEGER, "接收频率" REAL, )"
+                       R"("发送频率" REAL, "拍频" TEXT))")));
+               });
+        QTest::newRow("another program's database")
+            << std::function<void(const QString&)>([](const QString& p) {
+                   RawFile raw(p);
+                   QVERIFY(raw.exec(QStringLiteral("CREATE TABLE contacts (name TEXT)")));
+                   QVERIFY(raw.exec(QStringLiteral("INSERT INTO contacts VALUES ('x')")));
+               });
+        QTest::newRow("a directory") << std::function<void(const QString&)>(
+            [](const QString& p) { QVERIFY(QDir().mkpath(p)); });
+    }
+    void unusableFileIsRefusedUntouched() {
+        QFETCH(std::function<void(const QString&)>, make);
+        const QString path =
+            dir_.filePath(QStringLiteral("unusable-%1").arg(QTest::currentDataTag()));
+        make(path);
+        const QByteArray before = bytesOf(path);
+        const QStringList filesBefore = QDir(dir_.path()).entryList(QDir::AllEntries);
+
+        QString error;
+        QVERIFY(!ChannelStore::open(path, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(bytesOf(path), before);
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries), filesBefore);
+    }
+
+    void emptyFileBecomesNewDatabase() {
+        const QString path = dir_.filePath(QStringLiteral("empty.db"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QString error;
+        auto store = ChannelStore::open(path, &error);
+        QVERIFY2(store, qPrintable(error));
+        QCOMPARE(store->record(15), channel(QStringLiteral("16")));
+    }
+
+    void replaceColumnsIsAllOrNothing() {
+        const QString path = dir_.filePath(QStringLiteral("replace.db"));
+        QString error;
+        auto store = ChannelStore::open(path, &error);
+        QVERIFY2(store, qPrintable(error));
+        {
+            RawFile raw(path);
+            QVERIFY(raw.exec(QStringLiteral(
+                R"(CREATE TRIGGER refuse BEFORE UPDATE ON "信道表" WHEN NEW."拍频" = 'boom' )"
+                R"(BEGIN SELECT RAISE(ABORT, 'refused'); END)")));
+        }
+        QVERIFY(store->setCurrentRow(2));
+        QVERIFY(store->setField(2, kChannelNumber, QStringLiteral("typed")));
+        const ChannelTable before = store->records();
+
+        ChannelTable read = before;
+        for (int row = 0; row < kChannelCount; ++row) {
+            read.at(std::size_t(row)) =
+                channel(QStringLiteral("ignored"), QStringLiteral("145.00000"),
+                        QStringLiteral("150.00000"), QStringLiteral("on"));
+        }
+        read.at(14)[kBeat] = QStringLiteral("boom");
+
+        QSignalSpy changes(store.get(), &ChannelStore::rowChanged);
+        QVERIFY(!store->replaceColumns(read, {kReceive, kTransmit, kBeat}));
+        QVERIFY(!store->lastError().isEmpty());
+        QCOMPARE(store->records(), before);
+        QVERIFY(store->hasPendingEdit());
+        QCOMPARE(changes.count(), 0);
+        {
+            RawFile raw(path);
+            const QList<ChannelRecord> file = raw.rows();
+            for (int row = 0; row < kChannelCount; ++row) {
+                QCOMPARE(file.at(row), channel(QString::number(row + 1)));
+            }
+        }
+
+        read.at(14)[kBeat] = QStringLiteral("off");
+        QVERIFY2(store->replaceColumns(read, {kReceive, kTransmit, kBeat}),
+                 qPrintable(store->lastError()));
+        QCOMPARE(changes.count(), kChannelCount);
+        QVERIFY(!store->hasPendingEdit());
+        RawFile raw(path);
+        const QList<ChannelRecord> file = raw.rows();
+        QCOMPARE(file.at(2), channel(QStringLiteral("typed"), QStringLiteral("145.00000"),
+                                     QStringLiteral("150.00000"), QStringLiteral("on")));
+        QCOMPARE(file.at(14)[kBeat], Field(QStringLiteral("off")));
+        QCOMPARE(file.at(15)[kChannelNumber], Field(QStringLiteral("16")));
+    }
+
+    void refusedWriteKeepsTheText() {
+        const QString path = dir_.filePath(QStringLiteral("refused.db"));
+        QString error;
+        auto store = ChannelStore::open(path, &error);
+        QVERIFY2(store, qPrintable(error));
+        {
+            RawFile raw(path);
+            QVERIFY(raw.exec(QStringLiteral(
+                R"(CREATE TRIGGER refuse BEFORE UPDATE ON "信道表" WHEN NEW."接收频率" = '145.00000' )"
+                R"(BEGIN SELECT RAISE(ABORT, 'disk full'); END)")));
+        }
+        const Field typed = QStringLiteral("145.00000");
+        QVERIFY(!store->setField(8, kReceive, typed));
+        QVERIFY(store->lastError().contains(QStringLiteral("disk full")));
+        QCOMPARE(store->record(8)[kReceive], typed);
+        QVERIFY(store->hasPendingEdit());
+
+        QVERIFY(!store->setCurrentRow(9));  // still refused, the grid moves, the text stays
+        QCOMPARE(store->currentRow(), 9);
+        {
+            RawFile raw(path);
+            QVERIFY(raw.exec(QStringLiteral("DROP TRIGGER refuse")));
+        }
+        QVERIFY(store->commitPending());
+        RawFile raw(path);
+        QCOMPARE(raw.rows().at(8)[kReceive], typed);
+    }
+
+    void defaultPathIgnoresApplicationName() {
+        QCoreApplication::setOrganizationName(QStringLiteral("SomeOrg"));
+        QCoreApplication::setApplicationName(QStringLiteral("something-else"));
+        const QString expected =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/qm3270/qm3270.db");
+        QCOMPARE(ChannelStore::defaultPath(), expected);
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QTEST_GUILESS_MAIN(ChannelStoreTest)
+#include "tst_channel_store.moc"
