@@ -1,5 +1,6 @@
 #include "channels/channel_store.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -354,8 +355,12 @@ QString ChannelStore::defaultPath() {
 ChannelStore::ChannelStore(std::unique_ptr<Private> d) : d_(std::move(d)) {}
 
 ChannelStore::~ChannelStore() {
-    // Closing the window must not lose what was typed into the current row.
-    d_->writeUnsaved();
+    // Closing the window must not lose what was typed into the current row. The
+    // window commits before it closes and tells the user; this is the last try.
+    if (!d_->writeUnsaved()) {
+        qWarning("qm3270: channel edits not saved to %s: %s", qUtf8Printable(d_->path),
+                 qUtf8Printable(d_->lastError));
+    }
 }
 
 QString ChannelStore::path() const {

@@ -1,0 +1,200 @@
+#include "file/channel_file.h"
+
+#include "channels/numbers.h"
+#include "file/messages.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringList>
+
+namespace qm3270 {
+
+namespace {
+
+constexpr QChar kSeparator = u',';
+constexpr QChar kQuote = u'"';
+
+UserMessage errorMessage(const QString& text) {
+    return {text, QString::fromUtf16(file_messages::kErrorTitle), UserMessage::Icon::Information};
+}
+
+bool isLineEnd(QChar c) {
+    return c == u'\n' || c == u'\r';
+}
+
+// A value that would split into two, or swallow its neighbour, goes inside
+// quotes; an inner quote is doubled.
+QString quoted(const QString& value) {
+    const bool needsQuotes = value.contains(kSeparator) || value.contains(kQuote) ||
+                             value.contains(u'\n') || value.contains(u'\r');
+    if (!needsQuotes) {
+        return value;
+    }
+    QString inner = value;
+    inner.replace(kQuote, QStringLiteral("\"\""));
+    return kQuote + inner + kQuote;
+}
+
+QString fieldText(const Field& field) {
+    return field ? quoted(*field) : QStringLiteral("Null");
+}
+
+// Files written on older Windows machines are in the Chinese code page; a
+// byte run that is neither UTF-8 nor that is shown byte for byte.
+QString decodeBytes(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    QStringDecoder chinese("GB18030", QStringConverter::Flag::Stateless);
+    if (chinese.isValid()) {
+        text = chinese.decode(bytes);
+        if (!chinese.hasError()) {
+            return text;
+        }
+    }
+    return QString::fromLatin1(bytes);
+}
+
+struct Value {
+    QString text;
+    bool quoted = false;
+};
+
+// Values end at a ',' or a line end (CR, LF or CRLF). A line end right after
+// a ',' belongs to that ',', so a file with one "value," per line reads the
+// same as the one-line form, while an empty line is an empty value. Leading
+// blanks are skipped; a value in double quotes is taken as it stands, with
+// "" inside it meaning one quote and anything after the closing quote ignored.
+QList<Value> splitValues(QStringView text) {
+    QList<Value> values;
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    auto skipLineEnd = [&] {
+        if (i < size && text[i] == u'\r') {
+            ++i;
+        }
+        if (i < size && text[i] == u'\n') {
+            ++i;
+        }
+    };
+    bool afterSeparator = false;
+    while (true) {
+        while (i < size && text[i].isSpace() && !isLineEnd(text[i])) {
+            ++i;
+        }
+        if (i == size) {
+            break;
+        }
+        if (afterSeparator && isLineEnd(text[i])) {
+            skipLineEnd();
+            afterSeparator = false;
+            continue;
+        }
+        Value value;
+        if (text[i] == kQuote) {
+            value.quoted = true;
+            for (++i; i < size; ++i) {
+                if (text[i] == kQuote) {
+                    if (i + 1 < size && text[i + 1] == kQuote) {
+                        ++i;
+                    } else {
+                        ++i;
+                        break;
+                    }
+                }
+                value.text += text[i];
+            }
+            while (i < size && text[i] != kSeparator && !isLineEnd(text[i])) {
+                ++i;
+            }
+        } else {
+            const qsizetype start = i;
+            while (i < size && text[i] != kSeparator && !isLineEnd(text[i])) {
+                ++i;
+            }
+            value.text = text.mid(start, i - start).toString();
+        }
+        values << value;
+        afterSeparator = i < size && text[i] == kSeparator;
+        if (afterSeparator) {
+            ++i;
+        } else {
+            skipLineEnd();
+        }
+    }
+    return values;
+}
+
+// A field value that is a number and nothing else (by the same reading as
+// every other number: "145.5", "0145.5", "-1", "1e2", " 145.5 ") is stored in
+// the grid's form ("0145.5" becomes "145.50000"); anything else, a quoted
+// value included, is kept as it came ("on", "Null", "145.5MHz").
+QString fieldValue(const Value& value) {
+    if (!value.quoted) {
+        if (const auto number = numberValue(value.text)) {
+            return frequencyText(*number);
+        }
+    }
+    return value.text.isEmpty() ? QStringLiteral("") : value.text;
+}
+
+}  // namespace
+
+QString formatChannelFile(const QString& squelch, const ChannelTable& rows) {
+    QString text = quoted(squelch) + kSeparator;
+    for (const ChannelRecord& row : rows) {
+        for (int column : {kReceive, kTransmit, kBeat}) {
+            text += fieldText(row[column]) + kSeparator;
+        }
+    }
+    return text;
+}
+
+std::variant<ChannelFile, UserMessage> parseChannelFile(const QByteArray& bytes) {
+    const QList<Value> values = splitValues(decodeBytes(bytes));
+    if (values.size() < kChannelFileValues) {
+        return errorMessage(QString::fromUtf16(file_messages::kBadFormat));
+    }
+    ChannelFile file;
+    file.squelch = values.front().text.isEmpty() ? QStringLiteral("") : values.front().text;
+    qsizetype next = 1;
+    for (ChannelRecord& row : file.rows) {
+        for (int column : {kReceive, kTransmit, kBeat}) {
+            row[column] = fieldValue(values.at(next++));
+        }
+    }
+    return file;
+}
+
+std::variant<ChannelFile, UserMessage> readChannelFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen));
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen));
+    }
+    return parseChannelFile(bytes);
+}
+
+std::optional<UserMessage> saveChannelFile(const QString& path, const QString& squelch,
+                                           const ChannelTable& rows) {
+    // QSaveFile writes beside the target and renames only on commit(), so a
+    // failed save leaves the old file as it was. It must never be close()d.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        // A failed write is remembered by QSaveFile and makes commit() fail.
+        file.write(formatChannelFile(squelch, rows).toUtf8());
+        if (file.commit()) {
+            return std::nullopt;
+        }
+    }
+    return errorMessage(QString::fromUtf16(file_messages::kSaveFailed) + u'\n' +
+                        file.errorString());
+}
+
+}  // namespace qm3270

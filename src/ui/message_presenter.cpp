@@ -1,0 +1,28 @@
+#include "ui/message_presenter.h"
+
+#include <QMessageBox>
+
+namespace qm3270 {
+
+namespace {
+
+QMessageBox::Icon boxIcon(UserMessage::Icon icon) {
+    switch (icon) {
+        case UserMessage::Icon::None:
+            return QMessageBox::NoIcon;
+        case UserMessage::Icon::Information:
+            return QMessageBox::Information;
+        case UserMessage::Icon::Exclamation:
+            return QMessageBox::Warning;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void BoxMessagePresenter::show(QWidget* parent, const UserMessage& message) {
+    QMessageBox box(boxIcon(message.icon), message.title, message.text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+}  // namespace qm3270

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "link/port_selection.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace qm3270 {
+
+class MessagePresenter;
+
+// What the port dialog works on. All of it belongs to the main window, which
+// therefore also owns the dialog.
+struct PortDialogContext {
+    PortSelection& selection;
+    MessagePresenter& messages;
+    // COM1 and COM2 as devices, to tell them from a device the user typed.
+    PortSelection::DeviceForNumber deviceForNumber;
+    // Offered in the list of " 其它端口" (USB cables and the like).
+    QStringList knownDevices;
+};
+
+// 选择端口: moves the program to COM1, COM2 or another serial device. Modeless;
+// a failed OK leaves it open with its selection, so the user can try again.
+class Dialog : public QDialog {  // NOLINT(readability-identifier-naming): design name
+    Q_OBJECT
+
+public:
+    Dialog(PortDialogContext context, QWidget* window);
+
+private:
+    void loadSelection();
+    void accept() override;  // OKButton and Enter
+
+    PortDialogContext context_;
+    QLabel* prompt_;
+    QRadioButton* com1_;
+    QRadioButton* com2_;
+    QRadioButton* otherPort_;
+    QComboBox* otherDevice_;
+    QPushButton* okButton_;
+    QPushButton* cancelButton_;
+};
+
+// Creates the dialog (a window of its own, but owned by `window`, whose port it
+// changes) the first time; otherwise brings the open one forward as the user
+// left it. `context` is used only when the dialog is created.
+Dialog* showPortDialog(QWidget* window, const PortDialogContext& context);
+
+}  // namespace qm3270

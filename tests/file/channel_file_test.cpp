@@ -1,0 +1,189 @@
+#include "file/channel_file.h"
+
+#include "qstring_printer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace qm3270 {
+namespace {
+
+Field text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+ChannelRecord row(Field rx, Field tx, Field beat) {
+    ChannelRecord r;
+    r[kReceive] = std::move(rx);
+    r[kTransmit] = std::move(tx);
+    r[kBeat] = std::move(beat);
+    return r;
+}
+
+ChannelTable emptyTable() {
+    ChannelTable rows;
+    rows.fill(row(text(""), text(""), text("")));
+    return rows;
+}
+
+// Rows 1 and 2 programmed, the rest empty: the table a user saves most often.
+ChannelTable twoChannels() {
+    ChannelTable rows = emptyTable();
+    rows[0] = row(text("145.01250"), text("145.01250"), text("off"));
+    rows[1] = row(text("438.50000"), text("430.50000"), text("on"));
+    return rows;
+}
+
+const char* const kTwoChannelsText =
+    "  3,145.01250,145.01250,off,438.50000,430.50000,on,"
+    ",,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,";
+
+ChannelFile parsed(const QByteArray& bytes) {
+    auto result = parseChannelFile(bytes);
+    if (auto* message = std::get_if<UserMessage>(&result)) {
+        ADD_FAILURE() << message->text.toStdString();
+        return {};
+    }
+    return std::get<ChannelFile>(result);
+}
+
+TEST(ChannelFile, SavesFortyNineCommaTerminatedValues) {
+    EXPECT_EQ(formatChannelFile(QStringLiteral("  3"), twoChannels()),
+              QString::fromLatin1(kTwoChannelsText));
+}
+
+TEST(ChannelFile, WritesNullAsNullAndQuotesWhatWouldSplit) {
+    ChannelTable rows = emptyTable();
+    rows[0] = row(std::nullopt, text("1,5"), text("say \"on\""));
+    rows[1] = row(text("a\nb"), text("  "), text("on"));
+    const QString saved = formatChannelFile(QStringLiteral("3"), rows);
+    EXPECT_TRUE(
+        saved.startsWith(QStringLiteral("3,Null,\"1,5\",\"say \"\"on\"\"\",\"a\nb\",  ,on,,,,")));
+    // Quoted values come back whole; the rest of the table stays in place.
+    const ChannelFile back = parsed(saved.toUtf8());
+    EXPECT_EQ(back.rows[0], row(text("Null"), text("1,5"), text("say \"on\"")));
+    EXPECT_EQ(back.rows[1], row(text("a\nb"), text(""), text("on")));
+    EXPECT_EQ(back.rows[2], row(text(""), text(""), text("")));
+}
+
+TEST(ChannelFile, ReadsBackWhatItSaved) {
+    const ChannelFile back = parsed(QByteArray(kTwoChannelsText));
+    EXPECT_EQ(back.squelch, u"3");  // the list's blanks are skipped
+    EXPECT_EQ(back.rows, twoChannels());
+}
+
+struct ReadCase {
+    const char* name;
+    QByteArray bytes;
+    const char* squelch;
+    ChannelRecord row1;
+};
+
+QByteArray withRestEmpty(const QByteArray& firstValues) {
+    return firstValues + QByteArray(45, ',');
+}
+
+class Read : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(Read, FillsTheTableAsTheGridShowsIt) {
+    const ChannelFile file = parsed(GetParam().bytes);
+    EXPECT_EQ(file.squelch, QString::fromUtf8(GetParam().squelch));
+    EXPECT_EQ(file.rows[0], GetParam().row1);
+    EXPECT_EQ(file.rows[15], row(text(""), text(""), text("")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Read,
+    ::testing::Values(
+        ReadCase{"NumbersFormatted", withRestEmpty("3,145.5,0145.5,on,"), "3",
+                 row(text("145.50000"), text("145.50000"), text("on"))},
+        ReadCase{"ExponentAndSign", withRestEmpty("3,1e2,-1,off,"), "3",
+                 row(text("100.00000"), text("-1.00000"), text("off"))},
+        ReadCase{"TextKept", withRestEmpty("x,Null,145.5MHz,ON,"), "x",
+                 row(text("Null"), text("145.5MHz"), text("ON"))},
+        ReadCase{"QuotedNumberIsText", withRestEmpty("\"  3\",\"145.5\",\"\",\"on\","), "  3",
+                 row(text("145.5"), text(""), text("on"))},
+        ReadCase{"SquelchNeverFormatted", withRestEmpty("12,,,,"), "12",
+                 row(text(""), text(""), text(""))},
+        ReadCase{"OneValuePerLine", QByteArray("3\n145.5\n145.5\non\n") + QByteArray(45, '\n'), "3",
+                 row(text("145.50000"), text("145.50000"), text("on"))},
+        ReadCase{"CommaAndCrLfPerLine",
+                 QByteArray("3,\r\n145.5,\r\n145.5,\r\non,\r\n") + QByteArray(45, ','), "3",
+                 row(text("145.50000"), text("145.50000"), text("on"))},
+        ReadCase{"OneRowPerLine",
+                 QByteArray(" 3\n145.5, 145.5 ,off\r") + QByteArray(15, '\n').replace("\n", ",,,\n"),
+                 "3", row(text("145.50000"), text("145.50000"), text("off"))},
+        ReadCase{"ExtraValuesIgnored", withRestEmpty("3,150,150,on,") + "1,2,3,", "3",
+                 row(text("150.00000"), text("150.00000"), text("on"))},
+        ReadCase{"Utf8", withRestEmpty("3,150,150,开,"), "3",
+                 row(text("150.00000"), text("150.00000"), text("开"))},
+        ReadCase{"ChineseCodePage", withRestEmpty("3,150,150,\xbf\xaa,"), "3",
+                 row(text("150.00000"), text("150.00000"), text("开"))},
+        ReadCase{"NeitherIsLatin1", withRestEmpty("3,150,150,on\xff,"), "3",
+                 row(text("150.00000"), text("150.00000"), text("on\xc3\xbf"))}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+class Malformed : public ::testing::TestWithParam<QByteArray> {};
+
+TEST_P(Malformed, IsRefusedAsAWhole) {
+    const auto result = parseChannelFile(GetParam());
+    ASSERT_TRUE(std::holds_alternative<UserMessage>(result));
+    EXPECT_EQ(std::get<UserMessage>(result).text, u"文件格式错误，未读入数据！");
+    EXPECT_EQ(std::get<UserMessage>(result).title, u"错误警告 ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Malformed,
+                         ::testing::Values(QByteArray(), QByteArray("3,145.5,145.5,on,"),
+                                           QByteArray(47, ','),  // 47 separators: 48 values
+                                           QByteArray("3,\"145.5,145.5,on") + QByteArray(60, ',')));
+
+class ChannelFileOnDisk : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+};
+
+TEST_F(ChannelFileOnDisk, SaveThenOpenRestoresTheTable) {
+    ASSERT_FALSE(saveChannelFile(path("a.doc"), QStringLiteral("  3"), twoChannels()));
+    QFile saved(path("a.doc"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray(kTwoChannelsText));
+    const auto back = readChannelFile(path("a.doc"));
+    ASSERT_TRUE(std::holds_alternative<ChannelFile>(back));
+    EXPECT_EQ(std::get<ChannelFile>(back).rows, twoChannels());
+}
+
+TEST_F(ChannelFileOnDisk, MissingFileCannotBeOpened) {
+    const auto result = readChannelFile(path("missing.doc"));
+    ASSERT_TRUE(std::holds_alternative<UserMessage>(result));
+    EXPECT_EQ(std::get<UserMessage>(result).text, u"文件无法打开！");
+    EXPECT_EQ(std::get<UserMessage>(result).title, u"错误警告 ");
+}
+
+TEST_F(ChannelFileOnDisk, FailedSaveReportsTheReasonAndKeepsTheOldFile) {
+    ASSERT_FALSE(saveChannelFile(path("a.doc"), QStringLiteral("3"), twoChannels()));
+    // Root may write anywhere, but nothing can live below a regular file.
+    const auto message = saveChannelFile(path("a.doc/b.doc"), QStringLiteral("3"), emptyTable());
+    ASSERT_TRUE(message);
+    EXPECT_TRUE(message->text.startsWith(u"文件保存失败！\n")) << message->text.toStdString();
+    EXPECT_GT(message->text.size(), QStringLiteral("文件保存失败！\n").size());
+    EXPECT_EQ(message->title, u"错误警告 ");
+    const auto old = readChannelFile(path("a.doc"));
+    ASSERT_TRUE(std::holds_alternative<ChannelFile>(old));
+    EXPECT_EQ(std::get<ChannelFile>(old).rows, twoChannels());
+}
+
+TEST_F(ChannelFileOnDisk, SavingOverAFileReplacesIt) {
+    ASSERT_FALSE(saveChannelFile(path("a.doc"), QStringLiteral("3"), twoChannels()));
+    ASSERT_FALSE(saveChannelFile(path("a.doc"), QStringLiteral("5"), emptyTable()));
+    const auto back = readChannelFile(path("a.doc"));
+    ASSERT_TRUE(std::holds_alternative<ChannelFile>(back));
+    EXPECT_EQ(std::get<ChannelFile>(back).squelch, u"5");
+    EXPECT_EQ(std::get<ChannelFile>(back).rows, emptyTable());
+}
+
+}  // namespace
+}  // namespace qm3270
