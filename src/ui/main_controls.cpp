@@ -1,6 +1,7 @@
 #include "ui/main_controls.h"
 
 #include "ui/channel_grid.h"
+#include "ui/fonts.h"
 
 #include <QComboBox>
 #include <QFont>
@@ -24,15 +25,8 @@ QRect twipsRect(int left, int top, int width, int height) {
     return {pixels(left), pixels(top), pixels(width), pixels(height)};
 }
 
-// Font names as the window was designed with; start-up maps them onto the Kai
-// and Ming faces that are installed.
-const QString kKai = QStringLiteral("楷体_GB2312");
-const QString kSong = QStringLiteral("宋体");
-
-QFont face(const QString& family, double points, bool bold = false) {
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
+QFont bold(QFont font) {
+    font.setBold(true);
     return font;
 }
 
@@ -76,16 +70,15 @@ MainControls buildMainControls(QWidget* body) {
     c.dateFrame = new QGroupBox(QStringLiteral("日期"), body);
     c.dateFrame->setObjectName(QStringLiteral("Frame2"));
     c.dateFrame->setGeometry(twipsRect(600, 600, 2175, 735));
-    c.dateFrame->setFont(face(kKai, 10.5));
-    c.date =
-        label(c.dateFrame, "Label8", QString(), twipsRect(240, 360, 1695, 255), face(kKai, 10.5));
+    c.dateFrame->setFont(kaiFont(10.5));
+    c.date = label(c.dateFrame, "Label8", QString(), twipsRect(240, 360, 1695, 255), kaiFont(10.5));
 
     c.heading = label(body, "Label1", QStringLiteral("信道设置系统"),
-                      twipsRect(4200, 720, 3735, 855), face(kKai, 26, true));
+                      twipsRect(4200, 720, 3735, 855), bold(kaiFont(26)));
     c.model = label(body, "Label3", QStringLiteral("(QM_3270)"), twipsRect(5160, 1440, 1695, 375),
-                    face(kSong, 12));
+                    songFont(12));
     c.status =
-        label(body, "Label2", QStringLiteral(" "), twipsRect(8040, 720, 3615, 375), face(kKai, 12));
+        label(body, "Label2", QStringLiteral(" "), twipsRect(8040, 720, 3615, 375), kaiFont(12));
 
     c.progress = new QProgressBar(body);
     c.progress->setObjectName(QStringLiteral("ProgressBar1"));
@@ -95,25 +88,25 @@ MainControls buildMainControls(QWidget* body) {
     c.progress->setGeometry(twipsRect(8280, 1440, 3255, 255));
 
     c.squelchCaption = label(body, "Label4", QStringLiteral("静噪级别："),
-                             twipsRect(2400, 1800, 1695, 495), face(kKai, 12));
+                             twipsRect(2400, 1800, 1695, 495), kaiFont(12));
     QStringList levels;
     for (int level = 0; level <= 9; ++level) {
         levels << QStringLiteral("  %1").arg(level);
     }
     c.squelch = comboBox(body, "Combo1", levels, QStringLiteral("3"),
-                         twipsRect(3840, 1800, 855, 360), face(kSong, 12));
+                         twipsRect(3840, 1800, 855, 360), songFont(12));
 
     c.beatCaption = label(body, "Label5", QStringLiteral("拍频:"), twipsRect(6960, 1800, 855, 375),
-                          face(kKai, 12));
+                          kaiFont(12));
     c.beat = comboBox(body, "Combo2",
                       {QStringLiteral("off"), QStringLiteral("on"), QStringLiteral("  ")},
-                      QStringLiteral(" "), twipsRect(7680, 1800, 975, 330), face(kSong, 10.5));
+                      QStringLiteral(" "), twipsRect(7680, 1800, 975, 330), songFont(10.5));
     return c;
 }
 
 void placeChannelGrid(ChannelGrid* grid) {
     grid->setGeometry(twipsRect(2160, 2280, 6855, 5295));
-    grid->setFont(face(kKai, 12));
+    grid->setFont(kaiFont(12));
     constexpr std::array<int, 4> kColumnTwips{1050, 2070, 2010, 1095};
     for (int column = 0; column < static_cast<int>(kColumnTwips.size()); ++column) {
         grid->setColumnWidth(column, pixels(kColumnTwips.at(static_cast<std::size_t>(column))));

@@ -3,9 +3,14 @@
 #include "channels/channel_store.h"
 #include "channels/channel_table_model.h"
 #include "link/port.h"
+#include "link/serial_port.h"
+#include "ui/about_window.h"
 #include "ui/channel_file_actions.h"
 #include "ui/channel_grid.h"
+#include "ui/fonts.h"
+#include "ui/instructions_window.h"
 #include "ui/message_presenter.h"
+#include "ui/port_dialog.h"
 #include "ui/setting_boxes.h"
 #include "ui/transfer_controller.h"
 
@@ -24,7 +29,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
       portSelection_(services.port, services.deviceForNumber) {
     setObjectName(QStringLiteral("启动窗体"));
     setWindowTitle(QStringLiteral("QM3270"));
-    setFont(QFont(QStringLiteral("宋体"), 9));
+    setFont(songFont(9));
 
     auto* body = new QWidget(this);
     body->setObjectName(QStringLiteral("body"));
@@ -76,7 +81,14 @@ void MainWindow::connectActions() {
         grid_->finishEditing();
         transfers_->startWrite();
     });
+    connect(menus_.port, &QAction::triggered, this, [this] {
+        showPortDialog(this, {portSelection_, services_.messages, services_.deviceForNumber,
+                              SerialPort::availableDevices()});
+    });
+    // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
     connect(menus_.exit, &QAction::triggered, this, &QWidget::close);
+    connect(menus_.instructions, &QAction::triggered, this, [] { showInstructionsWindow(); });
+    connect(menus_.about, &QAction::triggered, this, [] { showAboutWindow(); });
 }
 
 void MainWindow::startUp() {
