@@ -28,8 +28,8 @@ public:
     virtual bool outputDrained() const = 0;
 
 Q_SIGNALS:
-    void received();               // characters are waiting
-    void failed(QString reason);   // the line is gone; the port is already closed
+    void received();              // characters are waiting
+    void failed(QString reason);  // the line is gone; the port is already closed
 };
 
 }  // namespace qm3270

@@ -17,6 +17,9 @@ public:
     explicit PortSelection(Port& port, DeviceForNumber deviceForNumber);
 
     int number() const;  // 1 or 2 (the number last set)
+    // The device chosen instead of COM1/COM2 (--port or " 其它端口"), whether it
+    // opened or not; empty while the numbered ports are in use.
+    QString otherDevice() const { return otherDevice_; }
     Port& port() { return port_; }
 
     // COM1, falling back to COM2 after COM1's message; `explicitDevice` replaces both.
@@ -28,13 +31,15 @@ public:
     // returns the message; the port is then closed and the number set as the
     // dialog's rule says.
     std::optional<UserMessage> chooseNumber(int number);
-    // OK with " 其它端口": opens `device` instead of COM1/COM2.
+    // OK with " 其它端口": opens `device` instead of COM1/COM2. On failure the
+    // port is closed and the message names the device.
     std::optional<UserMessage> chooseDevice(const QString& device);
 
 private:
     Port& port_;
     DeviceForNumber deviceForNumber_;
     int number_ = 1;
+    QString otherDevice_;
 };
 
 }  // namespace qm3270

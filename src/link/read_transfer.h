@@ -27,15 +27,14 @@ public:
     void start();            // ignored while running
 
 Q_SIGNALS:
-    void begun();                       // the read command has gone out
-    void progress(int value);           // 0, 6, ... 90 as each channel completes
-    void succeeded(QStringList frames); // the 16 checked frames
+    void begun();                        // the read command has gone out
+    void progress(int value);            // 0, 6, ... 90 as each channel completes
+    void succeeded(QStringList frames);  // the 16 checked frames
     void failed(qm3270::UserMessage message);
 
 private:
     void armedTick();
     void collect();
-    void timedOut();
     void fail();
 
     Port& port_;
@@ -45,6 +44,7 @@ private:
     FrameCollector collector_;
     int channelsDone_ = 0;
     bool running_ = false;
+    bool collecting_ = false;  // "5" has gone out
 };
 
 }  // namespace qm3270

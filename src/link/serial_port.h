@@ -2,6 +2,7 @@
 
 #include "link/port.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 
 class QSerialPort;
@@ -33,8 +34,15 @@ public:
     static QStringList availableDevices();
 
 private:
+    void handleError();
+
     QSerialPort* serial_;
-    QByteArray input_;
+    QString device_;        // as given: Qt's portName() drops the "/dev/"
+    bool opening_ = false;  // errors during open() belong to open()'s result
+    // Where no driver queue can be asked: when the line will have carried
+    // everything handed over so far, by the 1200 baud character time.
+    QElapsedTimer clock_;
+    qint64 lineIdleAtMs_ = 0;
 };
 
 }  // namespace qm3270

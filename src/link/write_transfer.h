@@ -3,6 +3,7 @@
 #include "channels/user_message.h"
 #include "link/link_timing.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QStringList>
 
@@ -33,13 +34,15 @@ Q_SIGNALS:
 private:
     void tick();
     void checkDrained();
-    void fail(const QString& reason);
+    void fail();
 
     Port& port_;
-    QTimer* timer_;       // objectName "Timer1"
+    LinkTiming timing_;
+    QTimer* timer_;  // objectName "Timer1"
     QTimer* drainTimer_;
+    QDeadlineTimer drainDeadline_;
     QStringList frames_;
-    int step_ = 0;        // 0, 6, ... as in the progress bar
+    int step_ = 0;  // 0, 6, ... as in the progress bar
     bool running_ = false;
 };
 

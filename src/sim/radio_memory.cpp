@@ -1,0 +1,71 @@
+#include "sim/radio_memory.h"
+
+#include "link/frame_codec.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace qm3270 {
+
+namespace {
+
+bool isDigits(const QString& text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
+}
+
+}  // namespace
+
+std::variant<RadioEngine::Frames, QString> framesFromChannelFile(const ChannelFile& file) {
+    RadioEngine::Frames frames;
+    for (int position = 1; position <= RadioEngine::kFrameCount; ++position) {
+        ChannelRecord row = file.rows.at(static_cast<std::size_t>(position - 1));
+        row[kChannelNumber] = QString::number(position);
+        const QString frame = frame::encodeFrame(position, row, file.squelch);
+        if (frame.size() != RadioEngine::kFrameLength || !isDigits(frame)) {
+            return QStringLiteral("channel %1 makes no 20-digit frame (\"%2\")")
+                .arg(position)
+                .arg(frame);
+        }
+        frames.at(static_cast<std::size_t>(position - 1)) = frame.toLatin1();
+    }
+    return frames;
+}
+
+ChannelFile channelFileFromFrames(const RadioEngine::Frames& frames) {
+    ChannelFile file;
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        frame::DecodedFrame decoded = frame::decodeFrame(QString::fromLatin1(frames.at(k)));
+        if (k == 0) {
+            file.squelch = decoded.squelch;
+        }
+        file.rows.at(k) = std::move(decoded.record);
+    }
+    return file;
+}
+
+std::variant<RadioEngine::Frames, QString> loadRadioMemory(const QString& path) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("cannot read %1: %2").arg(path, in.errorString());
+    }
+    auto parsed = parseChannelFile(in.readAll());
+    if (const auto* message = std::get_if<UserMessage>(&parsed)) {
+        return QStringLiteral("cannot read %1: %2").arg(path, message->text);
+    }
+    auto frames = framesFromChannelFile(std::get<ChannelFile>(parsed));
+    if (const auto* reason = std::get_if<QString>(&frames)) {
+        return QStringLiteral("cannot load %1 into the radio: %2").arg(path, *reason);
+    }
+    return frames;
+}
+
+std::optional<QString> saveRadioMemory(const QString& path, const RadioEngine::Frames& frames) {
+    const ChannelFile file = channelFileFromFrames(frames);
+    if (const auto message = saveChannelFile(path, file.squelch, file.rows)) {
+        return QStringLiteral("cannot save %1: %2").arg(path, message->text.simplified());
+    }
+    return std::nullopt;
+}
+
+}  // namespace qm3270

@@ -1,0 +1,77 @@
+#include "fake_port.h"
+
+namespace qm3270::test {
+
+FakePort::FakePort(QObject* parent) : Port(parent) {
+    clock_.start();
+}
+
+bool FakePort::open(const QString& device, QString* error) {
+    openAttempts_ << device;
+    close();
+    device_ = device;
+    if (refused_.contains(device)) {
+        if (error != nullptr) {
+            *error = QStringLiteral("Permission denied");
+        }
+        return false;
+    }
+    open_ = true;
+    return true;
+}
+
+void FakePort::close() {
+    open_ = false;
+    incoming_.clear();
+}
+
+void FakePort::send(const QByteArray& text) {
+    if (!open_) {
+        return;
+    }
+    sent_.append({text, clock_.elapsed()});
+    if (onSend) {
+        onSend(text);
+    }
+}
+
+QString FakePort::readOne() {
+    ++reads_;
+    if (!open_ || incoming_.isEmpty()) {
+        return {};
+    }
+    const char c = incoming_.front();
+    incoming_.remove(0, 1);
+    return QString(QLatin1Char(c));
+}
+
+void FakePort::discardInput() {
+    ++discards_;
+    incoming_.clear();
+}
+
+void FakePort::deliver(const QByteArray& text) {
+    if (!open_) {
+        return;
+    }
+    incoming_ += text;
+    Q_EMIT received();
+}
+
+void FakePort::failLine() {
+    if (!open_) {
+        return;
+    }
+    close();
+    Q_EMIT failed(QStringLiteral("the device has gone away"));
+}
+
+QByteArray FakePort::sentText() const {
+    QByteArray all;
+    for (const Sent& s : sent_) {
+        all += s.text;
+    }
+    return all;
+}
+
+}  // namespace qm3270::test

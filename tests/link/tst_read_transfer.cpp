@@ -1,0 +1,183 @@
+#include "fake_port.h"
+#include "link/read_transfer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace std::chrono_literals;
+using qm3270::LinkTiming;
+using qm3270::ReadTransfer;
+using qm3270::UserMessage;
+using qm3270::test::FakePort;
+
+namespace {
+
+QStringList radioFrames() {
+    QStringList frames{QStringLiteral("03010000861200000015")};
+    for (int k = 2; k <= 16; ++k) {
+        frames << QStringLiteral("%1").arg(k - 1, 2, 10, QLatin1Char('0')) +
+                      QStringLiteral("005012421250125614");
+    }
+    return frames;
+}
+
+QByteArray radioAnswer() {
+    return radioFrames().join(QString()).toLatin1();
+}
+
+LinkTiming fastTiming() {
+    LinkTiming timing;
+    timing.readArm = 5ms;
+    timing.readChannelTimeout = 200ms;
+    return timing;
+}
+
+// Plays the radio: after "5", `answer` arrives in pieces of `piece` characters,
+// one piece every `gapMs`.
+void answerReadCommand(FakePort& port, const QByteArray& answer, int piece, int gapMs) {
+    port.onSend = [&port, answer, piece, gapMs](const QByteArray& text) {
+        if (text != "5") {
+            return;
+        }
+        for (qsizetype at = 0, n = 1; at < answer.size(); at += piece, ++n) {
+            const QByteArray chunk = answer.mid(at, piece);
+            QTimer::singleShot(static_cast<int>(n) * gapMs, &port,
+                               [&port, chunk] { port.deliver(chunk); });
+        }
+    };
+}
+
+}  // namespace
+
+class ReadTransferTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void outcome_data() {
+        QTest::addColumn<QByteArray>("waitingBefore");  // in the buffer when "5" goes out
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("piece");
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<bool>("succeeds");
+
+        const QByteArray good = radioAnswer();
+        QByteArray letterInside = good;
+        letterInside[45] = 'A';
+        QByteArray highByteInside = good;
+        highByteInside[300] = '\xb2';  // Latin-1 superscript two: not a digit on the line
+
+        QTest::newRow("all at once") << QByteArray() << good << 320 << 1 << true;
+        QTest::newRow("one frame every 20 ms") << QByteArray() << good << 20 << 20 << true;
+        QTest::newRow("slow line, each channel in time")
+            << QByteArray() << good << 10 << 50 << true;  // whole answer 1.6 s, a channel 100 ms
+        QTest::newRow("late poll answer before the digits")
+            << QByteArray() << "C" + good << 320 << 1 << true;
+        QTest::newRow("stray characters already waiting")
+            << QByteArray("C7x") << good << 320 << 1 << true;
+        QTest::newRow("letter inside a frame") << QByteArray() << letterInside << 320 << 1 << false;
+        QTest::newRow("non-ASCII byte") << QByteArray() << highByteInside << 40 << 2 << false;
+        QTest::newRow("C after the first digit")
+            << QByteArray() << "0C" + good << 320 << 1 << false;
+        QTest::newRow("radio silent") << QByteArray() << QByteArray() << 1 << 1 << false;
+        QTest::newRow("radio stops after 3 channels")
+            << QByteArray() << good.left(60) << 20 << 5 << false;
+        QTest::newRow("one channel too slow") << QByteArray() << good << 20 << 250 << false;
+    }
+
+    void outcome() {
+        QFETCH(QByteArray, waitingBefore);
+        QFETCH(QByteArray, answer);
+        QFETCH(int, piece);
+        QFETCH(int, gapMs);
+        QFETCH(bool, succeeds);
+
+        FakePort port;
+        port.open(QStringLiteral("/dev/ttyS0"), nullptr);
+        port.queueSilently(waitingBefore);
+        answerReadCommand(port, answer, piece, gapMs);
+        ReadTransfer read(port, fastTiming());
+        QSignalSpy begun(&read, &ReadTransfer::begun);
+        QSignalSpy progress(&read, &ReadTransfer::progress);
+        QSignalSpy succeeded(&read, &ReadTransfer::succeeded);
+        QSignalSpy failed(&read, &ReadTransfer::failed);
+
+        read.start();
+        QVERIFY(port.sent().isEmpty());  // armed only: the command goes out on Timer4's tick
+        QTRY_VERIFY_WITH_TIMEOUT(!read.isRunning(), 4000);
+        QTest::qWait(20);
+
+        QCOMPARE(port.sentText(), QByteArray("5"));
+        QCOMPARE(begun.count(), 1);
+        QCOMPARE(succeeded.count(), succeeds ? 1 : 0);
+        QCOMPARE(failed.count(), succeeds ? 0 : 1);
+        if (succeeds) {
+            QCOMPARE(succeeded.at(0).at(0).toStringList(), radioFrames());
+            QList<int> values;
+            for (const auto& args : progress) {
+                values << args.at(0).toInt();
+            }
+            QCOMPARE(values,
+                     (QList<int>{0, 6, 12, 18, 24, 30, 36, 42, 48, 54, 60, 66, 72, 78, 84, 90}));
+        } else {
+            QCOMPARE(failed.at(0).at(0).value<UserMessage>(),
+                     (UserMessage{QStringLiteral("读数错误！！"), QStringLiteral("错误警告 "),
+                                  UserMessage::Icon::Information}));
+        }
+    }
+
+    void portFailureMidReadFailsOnce() {
+        FakePort port;
+        port.open(QStringLiteral("/dev/ttyS0"), nullptr);
+        answerReadCommand(port, radioAnswer().left(100), 20, 5);
+        ReadTransfer read(port, fastTiming());
+        QSignalSpy progress(&read, &ReadTransfer::progress);
+        QSignalSpy failed(&read, &ReadTransfer::failed);
+        read.start();
+        QTRY_COMPARE(progress.count(), 5);
+        port.failLine();
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!read.isRunning());
+        QTest::qWait(250);  // past the channel deadline: no second report
+        QCOMPARE(failed.count(), 1);
+    }
+
+    void closedPortFailsWithoutSending() {
+        FakePort port;
+        ReadTransfer read(port, fastTiming());
+        QSignalSpy failed(&read, &ReadTransfer::failed);
+        read.start();
+        QCOMPARE(failed.count(), 0);  // not from inside start()
+        QTRY_COMPARE(failed.count(), 1);
+        QVERIFY(port.sent().isEmpty());
+    }
+
+    void secondStartWhileRunningIsIgnored() {
+        FakePort port;
+        port.open(QStringLiteral("/dev/ttyS0"), nullptr);
+        answerReadCommand(port, radioAnswer(), 20, 10);
+        ReadTransfer read(port, fastTiming());
+        QSignalSpy succeeded(&read, &ReadTransfer::succeeded);
+        read.start();
+        read.start();
+        QTRY_VERIFY(!port.sent().isEmpty());
+        read.start();
+        QTRY_COMPARE(succeeded.count(), 1);
+        QTest::qWait(30);
+        QCOMPARE(port.sentText(), QByteArray("5"));
+    }
+
+    void charactersAfterTheAnswerStayForTheWatch() {
+        FakePort port;
+        port.open(QStringLiteral("/dev/ttyS0"), nullptr);
+        answerReadCommand(port, radioAnswer() + "C", 321, 1);
+        ReadTransfer read(port, fastTiming());
+        QSignalSpy succeeded(&read, &ReadTransfer::succeeded);
+        read.start();
+        QTRY_COMPARE(succeeded.count(), 1);
+        QCOMPARE(port.readOne(), QStringLiteral("C"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ReadTransferTest)
+#include "tst_read_transfer.moc"
