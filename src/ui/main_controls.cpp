@@ -107,6 +107,12 @@ MainControls buildMainControls(QWidget* body) {
 void placeChannelGrid(ChannelGrid* grid) {
     grid->setGeometry(twipsRect(2160, 2280, 6855, 5295));
     grid->setFont(kaiFont(12));
+    grid->horizontalHeader()->setFont(kaiFont(12));
+    grid->verticalHeader()->setFont(kaiFont(12));
+    // Rows as tight as the grid was drawn: all 16 channels fit without scrolling.
+    constexpr int kRowTwips = 300;
+    grid->verticalHeader()->setMinimumSectionSize(pixels(kRowTwips));
+    grid->verticalHeader()->setDefaultSectionSize(pixels(kRowTwips));
     constexpr std::array<int, 4> kColumnTwips{1050, 2070, 2010, 1095};
     for (int column = 0; column < static_cast<int>(kColumnTwips.size()); ++column) {
         grid->setColumnWidth(column, pixels(kColumnTwips.at(static_cast<std::size_t>(column))));
