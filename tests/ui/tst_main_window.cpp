@@ -1,4 +1,5 @@
 #include "channels/channel_store.h"
+#include "link/frame_codec.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
 #include "ui/quit_when_all_closed.h"
@@ -110,39 +111,31 @@ private slots:
     void openRefusesShortFile();
     void typedEditSurvivesExit_data();
     void typedEditSurvivesExit();
+    void writeSendsWhatIsStillInTheEditor();
     void unusableDatabaseIsReported();
     void smallWindowsOutliveTheMainWindow();
 };
 
 void MainWindowTest::controlsAtTheirPlaces_data() {
-    QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("family");
-    QTest::newRow("Label1") << "Label1"
-                            << "信道设置系统" << QRect(280, 48, 249, 57) << "楷体_GB2312";
-    QTest::newRow("Label3") << "Label3"
-                            << "(QM_3270)" << QRect(344, 96, 113, 25) << "宋体";
-    QTest::newRow("Label2") << "Label2"
-                            << " " << QRect(536, 48, 241, 25) << "楷体_GB2312";
-    QTest::newRow("Label4") << "Label4"
-                            << "静噪级别：" << QRect(160, 120, 113, 33) << "楷体_GB2312";
-    QTest::newRow("Label5") << "Label5"
-                            << "拍频:" << QRect(464, 120, 57, 25) << "楷体_GB2312";
-    QTest::newRow("Label8") << "Label8"
-                            << "2026年12月7日" << QRect(16, 24, 113, 17) << "楷体_GB2312";
-    QTest::newRow("Frame2") << "Frame2"
-                            << "日期" << QRect(40, 40, 145, 49) << "楷体_GB2312";
-    QTest::newRow("Combo1") << "Combo1"
-                            << "3" << QRect(256, 120, 57, 24) << "宋体";
-    QTest::newRow("Combo2") << "Combo2"
-                            << " " << QRect(512, 120, 65, 22) << "宋体";
-    QTest::newRow("DataGrid1") << "DataGrid1"
-                               << "" << QRect(144, 152, 457, 353) << "楷体_GB2312";
+    // clang-format off
+    QTest::newRow("Label1") << "信道设置系统" << QRect(280, 48, 249, 57) << "楷体_GB2312";
+    QTest::newRow("Label3") << "(QM_3270)" << QRect(344, 96, 113, 25) << "宋体";
+    QTest::newRow("Label2") << " " << QRect(536, 48, 241, 25) << "楷体_GB2312";
+    QTest::newRow("Label4") << "静噪级别：" << QRect(160, 120, 113, 33) << "楷体_GB2312";
+    QTest::newRow("Label5") << "拍频:" << QRect(464, 120, 57, 25) << "楷体_GB2312";
+    QTest::newRow("Label8") << "2026年12月7日" << QRect(16, 24, 113, 17) << "楷体_GB2312";
+    QTest::newRow("Frame2") << "日期" << QRect(40, 40, 145, 49) << "楷体_GB2312";
+    QTest::newRow("Combo1") << "3" << QRect(256, 120, 57, 24) << "宋体";
+    QTest::newRow("Combo2") << " " << QRect(512, 120, 65, 22) << "宋体";
+    QTest::newRow("DataGrid1") << "" << QRect(144, 152, 457, 353) << "楷体_GB2312";
+    // clang-format on
 }
 
 void MainWindowTest::controlsAtTheirPlaces() {
-    QFETCH(QString, name);
+    const QString name = QString::fromUtf8(QTest::currentDataTag());
     QFETCH(QString, text);
     QFETCH(QRect, geometry);
     QFETCH(QString, family);
@@ -214,49 +207,26 @@ void MainWindowTest::dateLabel() {
 }
 
 void MainWindowTest::menus_data() {
-    QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("owner");  // the menu it sits in; empty: the bar itself
-    QTest::newRow("文件") << "文件"
-                          << "       文件(&F)"
-                          << "";
-    QTest::newRow("打开") << "打开"
-                          << "打开文件(&O)"
-                          << "文件";
-    QTest::newRow("保存") << "保存"
-                          << "保存文件(&V)"
-                          << "文件";
-    QTest::newRow("读信道") << "读信道"
-                            << "        读信道数据(&R)"
-                            << "";
-    QTest::newRow("写信道") << "写信道"
-                            << "        写信道数据(&W)"
-                            << "";
-    QTest::newRow("系统") << "系统"
-                          << "        系统设置(&S)"
-                          << "";
-    QTest::newRow("端口") << "端口"
-                          << "选择端口(&P)"
-                          << "系统";
-    QTest::newRow("波特率") << "波特率"
-                            << "波特率(&B)"
-                            << "系统";
-    QTest::newRow("退出") << "退出"
-                          << "       退出系统(&E)"
-                          << "";
-    QTest::newRow("帮助") << "帮助"
-                          << "       帮助(&H)"
-                          << "";
-    QTest::newRow("操作") << "操作"
-                          << "操作说明(&I)"
-                          << "帮助";
-    QTest::newRow("关于") << "关于"
-                          << "关于本软件(&A)"
-                          << "帮助";
+    // clang-format off
+    QTest::newRow("文件") << "       文件(&F)" << "";
+    QTest::newRow("打开") << "打开文件(&O)" << "文件";
+    QTest::newRow("保存") << "保存文件(&V)" << "文件";
+    QTest::newRow("读信道") << "        读信道数据(&R)" << "";
+    QTest::newRow("写信道") << "        写信道数据(&W)" << "";
+    QTest::newRow("系统") << "        系统设置(&S)" << "";
+    QTest::newRow("端口") << "选择端口(&P)" << "系统";
+    QTest::newRow("波特率") << "波特率(&B)" << "系统";
+    QTest::newRow("退出") << "       退出系统(&E)" << "";
+    QTest::newRow("帮助") << "       帮助(&H)" << "";
+    QTest::newRow("操作") << "操作说明(&I)" << "帮助";
+    QTest::newRow("关于") << "关于本软件(&A)" << "帮助";
+    // clang-format on
 }
 
 void MainWindowTest::menus() {
-    QFETCH(QString, name);
+    const QString name = QString::fromUtf8(QTest::currentDataTag());
     QFETCH(QString, caption);
     QFETCH(QString, owner);
     Harness h;
@@ -278,18 +248,11 @@ void MainWindowTest::gridEdit_data() {
     QTest::addColumn<QString>("transmit");
     QTest::addColumn<QStringList>("messages");
     // Row 3 holds 150.00000 / 150.00000 before the edit.
-    QTest::newRow("receive copied to transmit") << 1 << "145"
-                                                << "145.00000"
-                                                << "145.00000" << QStringList();
-    QTest::newRow("receive out of range") << 1 << "600"
-                                          << ""
-                                          << "150.00000" << QStringList{"数据超出范围 ！！"};
-    QTest::newRow("receive emptied") << 1 << ""
-                                     << ""
-                                     << "" << QStringList();
-    QTest::newRow("transmit snapped") << 2 << "145.013"
-                                      << "150.00000"
-                                      << "145.01000" << QStringList();
+    // clang-format off
+    QTest::newRow("receive copied to transmit") << 1 << "145" << "145.00000" << "145.00000" << QStringList();
+    QTest::newRow("receive out of range") << 1 << "600" << "" << "150.00000" << QStringList{"数据超出范围 ！！"};
+    QTest::newRow("transmit snapped") << 2 << "145.013" << "150.00000" << "145.01000" << QStringList();
+    // clang-format on
 }
 
 void MainWindowTest::gridEdit() {
@@ -308,16 +271,11 @@ void MainWindowTest::squelchTyping_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("messageCount");
-    QTest::newRow("1 then 2") << "12"
-                              << "3" << 1;
-    QTest::newRow("9.5") << "9.5"
-                         << "3" << 1;
-    QTest::newRow("9") << "9"
-                       << "9" << 0;
-    QTest::newRow("negative") << "-1"
-                              << "-1" << 0;
-    QTest::newRow("no number") << "x"
-                               << "x" << 0;
+    // clang-format off
+    QTest::newRow("1 then 2") << "12" << "3" << 1;
+    QTest::newRow("negative") << "-1" << "-1" << 0;
+    QTest::newRow("no number") << "x" << "x" << 0;
+    // clang-format on
 }
 
 void MainWindowTest::squelchTyping() {
@@ -437,6 +395,16 @@ void MainWindowTest::typedEditSurvivesExit() {
     QVERIFY2(reopened, qPrintable(error));
     QCOMPARE(reopened->record(2)[kReceive], Field(QStringLiteral("145.00000")));
     QCOMPARE(reopened->record(2)[kTransmit], Field(QStringLiteral("145.00000")));
+}
+
+void MainWindowTest::writeSendsWhatIsStillInTheEditor() {
+    Harness h;
+    h.box("Combo1")->setCurrentIndex(7);
+    h.typeIntoCell(0, 1, QStringLiteral("145"), false);
+    h.trigger("写信道");
+    QCOMPARE(h.field(0, kTransmit), QStringLiteral("145.00000"));
+    const QString first = frame::encodeFrame(1, h.store->record(0), QStringLiteral("  7"));
+    QTRY_VERIFY(h.port.sent.contains("A" + first.toLatin1()));
 }
 
 void MainWindowTest::unusableDatabaseIsReported() {
