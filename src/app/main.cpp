@@ -1,1 +1,112 @@
-int main() { return 0; }
+// qm3270: the desktop channel programmer for the QM3270 radio.
+
+#include "channels/channel_store.h"
+#include "link/serial_port.h"
+#include "ui/file_chooser.h"
+#include "ui/fonts.h"
+#include "ui/main_window.h"
+#include "ui/message_presenter.h"
+#include "ui/quit_when_all_closed.h"
+#include "ui/store_opening.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+using namespace qm3270;
+
+struct Options {
+    QString databasePath;
+    std::optional<QString> port;
+    bool simulate = false;
+};
+
+// --help and --version must work where there is no display, so the command
+// line is read before the QApplication (which needs one) exists.
+Options readOptions(int argc, char* argv[]) {
+    QCoreApplication probe(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qm3270"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QM3270_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("QM3270 radio channel programmer."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption db(
+        QStringLiteral("db"),
+        QStringLiteral("Channel database FILE (default: %1).").arg(ChannelStore::defaultPath()),
+        QStringLiteral("FILE"), ChannelStore::defaultPath());
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Open DEVICE at start-up instead of the first or second serial port."),
+        QStringLiteral("DEVICE"));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Run a simulated radio inside the program and use its line."));
+    parser.addOptions({db, port, simulate});
+    parser.process(probe);  // answers --help, --version and usage errors, and exits
+
+    Options options;
+    options.databasePath = parser.value(db);
+    if (parser.isSet(port)) {
+        options.port = parser.value(port);
+    }
+    options.simulate = parser.isSet(simulate);
+    return options;
+}
+
+// The device that start-up opens instead of COM1/COM2: the --port device, or
+// the line of the radio simulated inside the program (owned by `owner`).
+// Nothing: COM1 with the fallback to COM2.
+std::optional<QString> startUpDevice(const Options& options, QObject& owner) {
+    Q_UNUSED(owner);
+    if (options.simulate) {
+        std::fputs("qm3270: cannot simulate: this build has no built-in radio\n", stderr);
+        std::exit(1);
+    }
+    return options.port;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    const Options options = readOptions(argc, argv);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("qm3270"));
+    QApplication::setApplicationVersion(QStringLiteral(QM3270_VERSION));
+    installFontSubstitutions();
+
+    BoxMessagePresenter messages;
+    auto store = openStoreOrReport(options.databasePath, messages);
+    if (!store) {
+        return 1;
+    }
+    SerialPort port;
+    DialogFileChooser files;
+
+    MainWindowServices services{.store = *store,
+                                .port = port,
+                                .messages = messages,
+                                .files = files,
+                                .deviceForNumber = &SerialPort::deviceForNumber,
+                                .timing = LinkTiming{},
+                                .today = QDate::currentDate(),
+                                .explicitPort = startUpDevice(options, app)};
+
+    MainWindow window(services);
+    window.startUp();
+
+    // The port dialog, the about and the instructions window stay open after
+    // the main window has closed; the program ends with the last of them.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QuitWhenAllClosed quitWhenAllClosed([] { QCoreApplication::quit(); });
+    app.installEventFilter(&quitWhenAllClosed);
+    return QApplication::exec();
+}

@@ -1,0 +1,66 @@
+#include "ui/channel_file_actions.h"
+
+#include "channels/channel_store.h"
+#include "file/channel_file.h"
+#include "ui/channel_grid.h"
+#include "ui/file_chooser.h"
+#include "ui/message_presenter.h"
+
+#include <QComboBox>
+
+#include <variant>
+
+namespace qm3270 {
+
+ChannelFileActions::ChannelFileActions(ChannelStore& store, ChannelGrid& grid, QComboBox& squelch,
+                                       FileChooser& files, MessagePresenter& messages,
+                                       QWidget* window)
+    : store_(store),
+      grid_(grid),
+      squelch_(squelch),
+      files_(files),
+      messages_(messages),
+      window_(window) {}
+
+// Both operations start on row 1 with nothing left in an editor or pending, so
+// the file holds what the user sees (and an open cannot be overwritten by an
+// edit committed later).
+void ChannelFileActions::beginPass() {
+    grid_.finishEditing();
+    store_.setCurrentRow(0);
+    store_.commitPending();
+}
+
+void ChannelFileActions::save() {
+    beginPass();
+    const QString name = files_.chooseSave(window_, lastName_);
+    if (name.isEmpty()) {
+        return;
+    }
+    lastName_ = name;
+    if (const auto failure = saveChannelFile(name, squelch_.currentText(), store_.records())) {
+        messages_.show(window_, *failure);
+    }
+}
+
+void ChannelFileActions::open() {
+    beginPass();
+    const QString name = files_.chooseOpen(window_, lastName_);
+    if (name.isEmpty()) {
+        return;
+    }
+    lastName_ = name;
+    auto result = readChannelFile(name);
+    if (const auto* failure = std::get_if<UserMessage>(&result)) {
+        messages_.show(window_, *failure);
+        return;
+    }
+    const auto& file = std::get<ChannelFile>(result);
+    if (!store_.replaceColumns(file.rows, {kReceive, kTransmit, kBeat})) {
+        return;  // the database refused: the table and the squelch box stay as they were
+    }
+    // Last, so that the squelch box's own limit rule judges the file's level.
+    squelch_.setEditText(file.squelch);
+}
+
+}  // namespace qm3270

@@ -1,0 +1,58 @@
+#include "ui/channel_grid.h"
+
+#include "channels/channel_store.h"
+#include "channels/channel_table_model.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+
+namespace qm3270 {
+
+ChannelGrid::ChannelGrid(ChannelStore& store, ChannelTableModel& model, QWidget* parent)
+    : QTableView(parent), store_(store) {
+    setObjectName(QStringLiteral("DataGrid1"));
+    setModel(&model);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setCornerButtonEnabled(false);
+    horizontalHeader()->setSectionsMovable(false);
+    horizontalHeader()->setSectionsClickable(false);
+    verticalHeader()->setSectionsClickable(true);
+
+    // The view closes (and commits) an open editor before it reports the new
+    // current cell, so the edit lands in the row being left and is committed
+    // with it.
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) {
+                    store_.setCurrentRow(current.row());
+                }
+            });
+    connect(&store_, &ChannelStore::currentRowChanged, this, &ChannelGrid::followStore);
+}
+
+void ChannelGrid::finishEditing() {
+    if (state() != QAbstractItemView::EditingState) {
+        return;
+    }
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void ChannelGrid::followStore(int row) {
+    if (row < 0) {
+        selectionModel()->clear();
+        return;
+    }
+    if (currentIndex().row() == row) {
+        return;
+    }
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    setCurrentIndex(model()->index(row, column));
+}
+
+}  // namespace qm3270

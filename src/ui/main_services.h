@@ -1,0 +1,31 @@
+#pragma once
+
+#include "link/link_timing.h"
+#include "link/port_selection.h"
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+
+namespace qm3270 {
+
+class ChannelStore;
+class FileChooser;
+class MessagePresenter;
+class Port;
+
+// Everything the main window works with but does not create itself, so that a
+// test can hand it an in-memory store, a fake port and recording dialogs.
+struct MainWindowServices {
+    ChannelStore& store;
+    Port& port;
+    MessagePresenter& messages;
+    FileChooser& files;
+    PortSelection::DeviceForNumber deviceForNumber;  // COM1/COM2 → device name
+    LinkTiming timing{};
+    QDate today = QDate::currentDate();   // shown once in Label8
+    std::optional<QString> explicitPort;  // --port: replaces COM1/COM2 at start-up
+};
+
+}  // namespace qm3270

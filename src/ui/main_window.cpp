@@ -1,0 +1,126 @@
+#include "ui/main_window.h"
+
+#include "channels/channel_store.h"
+#include "channels/channel_table_model.h"
+#include "link/port.h"
+#include "link/serial_port.h"
+#include "ui/about_window.h"
+#include "ui/channel_file_actions.h"
+#include "ui/channel_grid.h"
+#include "ui/fonts.h"
+#include "ui/instructions_window.h"
+#include "ui/message_presenter.h"
+#include "ui/port_dialog.h"
+#include "ui/setting_boxes.h"
+#include "ui/transfer_controller.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFont>
+#include <QLabel>
+#include <QMenuBar>
+
+namespace qm3270 {
+
+MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
+    : QMainWindow(parent),
+      services_(services),
+      portSelection_(services.port, services.deviceForNumber) {
+    setObjectName(QStringLiteral("启动窗体"));
+    setWindowTitle(QStringLiteral("QM3270"));
+    setFont(songFont(9));
+
+    auto* body = new QWidget(this);
+    body->setObjectName(QStringLiteral("body"));
+    body->setMinimumSize(kClientWidth, kClientHeight);
+    setCentralWidget(body);
+
+    model_ = new ChannelTableModel(
+        services_.store, [this](const UserMessage& message) { showMessage(message); }, this);
+    controls_ = buildMainControls(body);
+    grid_ = new ChannelGrid(services_.store, *model_, body);
+    placeChannelGrid(grid_);
+    menus_ = buildMainMenus(menuBar());
+
+    fileActions_ = std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
+                                                        services_.files, services_.messages, this);
+
+    TransferWidgets widgets;
+    widgets.readAction = menus_.read;
+    widgets.writeAction = menus_.write;
+    widgets.openAction = menus_.open;
+    widgets.systemMenu = menus_.system;
+    widgets.exitAction = menus_.exit;
+    widgets.helpMenu = menus_.help;
+    widgets.status = controls_.status;
+    widgets.progress = controls_.progress;
+    widgets.squelch = controls_.squelch;
+    transfers_ = new TransferController(widgets, services_.store, *model_, services_.port,
+                                        services_.messages, services_.timing, this);
+
+    connectActions();
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::connectActions() {
+    attachSquelchLimit(controls_.squelch, services_.messages, this);
+    attachBeatPick(controls_.beat, services_.store);
+
+    connect(menus_.open, &QAction::triggered, this, [this] { fileActions_->open(); });
+    connect(menus_.save, &QAction::triggered, this, [this] { fileActions_->save(); });
+    // A transfer reads or fills the whole table: what is still in a cell editor
+    // belongs to the table first.
+    connect(menus_.read, &QAction::triggered, transfers_, [this] {
+        grid_->finishEditing();
+        transfers_->startRead();
+    });
+    connect(menus_.write, &QAction::triggered, transfers_, [this] {
+        grid_->finishEditing();
+        transfers_->startWrite();
+    });
+    connect(menus_.port, &QAction::triggered, this, [this] {
+        showPortDialog(this, {portSelection_, services_.messages, services_.deviceForNumber,
+                              SerialPort::availableDevices()});
+    });
+    // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
+    connect(menus_.exit, &QAction::triggered, this, &QWidget::close);
+    connect(menus_.instructions, &QAction::triggered, this, [] { showInstructionsWindow(); });
+    connect(menus_.about, &QAction::triggered, this, [] { showAboutWindow(); });
+}
+
+void MainWindow::startUp() {
+    show();
+    controls_.date->setText(dateText(services_.today));
+    services_.store.setCurrentRow(0);
+    portSelection_.openAtStartUp(services_.explicitPort,
+                                 [this](const UserMessage& message) { showMessage(message); });
+    transfers_->startReadyWatch();
+}
+
+void MainWindow::showMessage(const UserMessage& message) {
+    services_.messages.show(this, message);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    shutDown();
+    event->accept();
+}
+
+// Closing the window ends its work: nothing typed is lost, the timers stop and
+// the port is released. The small windows are not ours and stay until closed.
+void MainWindow::shutDown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    grid_->finishEditing();
+    services_.store.commitPending();
+    delete transfers_;
+    transfers_ = nullptr;
+    services_.port.close();
+}
+
+}  // namespace qm3270

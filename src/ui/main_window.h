@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ui/main_controls.h"
+#include "ui/main_menus.h"
+#include "ui/main_services.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+namespace qm3270 {
+
+class ChannelFileActions;
+class ChannelGrid;
+class ChannelTableModel;
+class TransferController;
+
+// 启动窗体: the channel grid, the squelch and beat boxes, the status line, the
+// date and the progress bar under the menu bar from which everything starts.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(const MainWindowServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows the window at once, then writes the date, selects row 1, opens the
+    // port (its messages shown over the window) and starts the ready watch.
+    void startUp();
+
+    PortSelection& portSelection() { return portSelection_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connectActions();
+    void showMessage(const UserMessage& message);
+    void shutDown();
+
+    MainWindowServices services_;
+    PortSelection portSelection_;
+    ChannelTableModel* model_;
+    MainControls controls_;
+    ChannelGrid* grid_;
+    MainMenus menus_;
+    std::unique_ptr<ChannelFileActions> fileActions_;
+    TransferController* transfers_;
+    bool shutDown_ = false;
+};
+
+}  // namespace qm3270

@@ -1,0 +1,19 @@
+#pragma once
+
+class QComboBox;
+class QWidget;
+
+namespace qm3270 {
+
+class ChannelStore;
+class MessagePresenter;
+
+// Combo1: every change of its text, typed or set by the program, passes the
+// squelch limit; a level above 9 is reported and the text falls back to "3".
+void attachSquelchLimit(QComboBox* squelch, MessagePresenter& messages, QWidget* window);
+
+// Combo2: picking an item from its list writes the item into the beat field of
+// the grid's current row (typing into the box writes nothing).
+void attachBeatPick(QComboBox* beat, ChannelStore& store);
+
+}  // namespace qm3270

@@ -1,0 +1,452 @@
+#include "channels/channel_store.h"
+#include "link/frame_codec.h"
+#include "ui/channel_grid.h"
+#include "ui/main_window.h"
+#include "ui/quit_when_all_closed.h"
+#include "ui/store_opening.h"
+#include "ui_test_doubles.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace qm3270;
+
+namespace {
+
+// One main window over its own store, started as the program starts it.
+struct Harness {
+    explicit Harness(const QString& dbPath = QStringLiteral(":memory:"),
+                     QDate today = QDate(2026, 12, 7)) {
+        QString error;
+        store = ChannelStore::open(dbPath, &error);
+        QVERIFY2(store, qPrintable(error));
+        MainWindowServices services{
+            .store = *store,
+            .port = port,
+            .messages = messages,
+            .files = files,
+            .deviceForNumber = [](int number) { return QStringLiteral("COM%1").arg(number); },
+            .timing = LinkTiming{},
+            .today = today,
+            .explicitPort = std::nullopt};
+        window = std::make_unique<MainWindow>(services);
+        window->startUp();
+    }
+
+    template <typename T>
+    T* find(const char* name) const {
+        return window->findChild<T*>(QString::fromUtf8(name));
+    }
+    ChannelGrid* grid() const { return find<ChannelGrid>("DataGrid1"); }
+    QComboBox* box(const char* name) const { return find<QComboBox>(name); }
+    QString field(int row, int column) const {
+        return store->record(row)[column].value_or(QStringLiteral("<Null>"));
+    }
+    void selectRow(int row) const { grid()->setCurrentIndex(grid()->model()->index(row, 1)); }
+
+    // Types into a cell through the grid's own editor and presses Enter.
+    void typeIntoCell(int row, int column, const QString& text, bool pressEnter = true) const {
+        const QModelIndex index = grid()->model()->index(row, column);
+        grid()->setCurrentIndex(index);
+        grid()->edit(index);
+        auto* editor = qobject_cast<QLineEdit*>(grid()->indexWidget(index));
+        QVERIFY(editor);
+        editor->setText(text);
+        if (pressEnter) {
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_VERIFY(!grid()->indexWidget(index));  // the delegate commits on the next turn
+        }
+    }
+    void trigger(const char* action) const { find<QAction>(action)->trigger(); }
+
+    std::unique_ptr<ChannelStore> store;
+    uitest::RecordingPresenter messages;
+    uitest::ScriptedFileChooser files;
+    uitest::QuietPort port;
+    std::unique_ptr<MainWindow> window;
+};
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void controlsAtTheirPlaces_data();
+    void controlsAtTheirPlaces();
+    void windowAfterStartUp();
+    void dateLabel_data();
+    void dateLabel();
+    void menus_data();
+    void menus();
+    void gridEdit_data();
+    void gridEdit();
+    void squelchTyping_data();
+    void squelchTyping();
+    void beatPickWritesTheSelectedRowOnly();
+    void saveThenOpenRestoresTheTable();
+    void openHandWrittenFile();
+    void openRefusesShortFile();
+    void typedEditSurvivesExit_data();
+    void typedEditSurvivesExit();
+    void writeSendsWhatIsStillInTheEditor();
+    void unusableDatabaseIsReported();
+    void smallWindowsOutliveTheMainWindow();
+};
+
+void MainWindowTest::controlsAtTheirPlaces_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("family");
+    // clang-format off
+    QTest::newRow("Label1") << "信道设置系统" << QRect(280, 48, 249, 57) << "楷体_GB2312";
+    QTest::newRow("Label3") << "(QM_3270)" << QRect(344, 96, 113, 25) << "宋体";
+    QTest::newRow("Label2") << " " << QRect(536, 48, 241, 25) << "楷体_GB2312";
+    QTest::newRow("Label4") << "静噪级别：" << QRect(160, 120, 113, 33) << "楷体_GB2312";
+    QTest::newRow("Label5") << "拍频:" << QRect(464, 120, 57, 25) << "楷体_GB2312";
+    QTest::newRow("Label8") << "2026年12月7日" << QRect(16, 24, 113, 17) << "楷体_GB2312";
+    QTest::newRow("Frame2") << "日期" << QRect(40, 40, 145, 49) << "楷体_GB2312";
+    QTest::newRow("Combo1") << "3" << QRect(256, 120, 57, 24) << "宋体";
+    QTest::newRow("Combo2") << " " << QRect(512, 120, 65, 22) << "宋体";
+    QTest::newRow("DataGrid1") << "" << QRect(144, 152, 457, 353) << "楷体_GB2312";
+    // clang-format on
+}
+
+void MainWindowTest::controlsAtTheirPlaces() {
+    const QString name = QString::fromUtf8(QTest::currentDataTag());
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, family);
+    Harness h;
+    auto* widget = h.window->findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->geometry(), geometry);
+    QCOMPARE(widget->font().family(), family);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        QCOMPARE(label->text(), text);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        QCOMPARE(frame->title(), text);
+    } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
+        QCOMPARE(box->currentText(), text);
+    }
+    // Resizing the window moves nothing.
+    h.window->resize(1000, 700);
+    QCOMPARE(widget->geometry(), geometry);
+}
+
+void MainWindowTest::windowAfterStartUp() {
+    Harness h;
+    QCOMPARE(h.window->objectName(), QStringLiteral("启动窗体"));
+    QCOMPARE(h.window->windowTitle(), QStringLiteral("QM3270"));
+    QCOMPARE(h.window->centralWidget()->size(), QSize(792, 540));
+
+    QStringList squelchItems;
+    for (int i = 0; i < h.box("Combo1")->count(); ++i) {
+        squelchItems << h.box("Combo1")->itemText(i);
+    }
+    QCOMPARE(squelchItems,
+             QStringList({"  0", "  1", "  2", "  3", "  4", "  5", "  6", "  7", "  8", "  9"}));
+    QCOMPARE(h.box("Combo2")->count(), 3);
+    QCOMPARE(h.box("Combo2")->itemText(2), QStringLiteral("  "));
+    QCOMPARE(h.box("Combo1")->font().pointSizeF(), 12.0);
+    QCOMPARE(h.box("Combo2")->font().pointSizeF(), 10.5);
+
+    auto* bar = h.find<QProgressBar>("ProgressBar1");
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(h.grid()->model()->rowCount(), 16);
+    QCOMPARE(h.grid()->currentIndex().row(), 0);
+    QCOMPARE(h.store->currentRow(), 0);
+    QCOMPARE(h.port.device(), QStringLiteral("COM1"));
+    QVERIFY(h.messages.shown.isEmpty());
+
+    // Only the ready watch runs once the window is up.
+    QStringList running;
+    for (auto* timer : h.window->findChildren<QTimer*>()) {
+        if (timer->isActive() && timer->objectName().startsWith(QStringLiteral("Timer"))) {
+            running << timer->objectName();
+        }
+    }
+    QCOMPARE(running, QStringList{QStringLiteral("Timer3")});
+}
+
+void MainWindowTest::dateLabel_data() {
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no leading zeros") << QDate(2027, 2, 1) << "2027年2月1日";
+    QTest::newRow("two digits") << QDate(2026, 12, 17) << "2026年12月17日";
+}
+
+void MainWindowTest::dateLabel() {
+    QFETCH(QDate, today);
+    QFETCH(QString, shown);
+    Harness h(QStringLiteral(":memory:"), today);
+    QCOMPARE(h.find<QLabel>("Label8")->text(), shown);
+}
+
+void MainWindowTest::menus_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("owner");  // the menu it sits in; empty: the bar itself
+    // clang-format off
+    QTest::newRow("文件") << "       文件(&F)" << "";
+    QTest::newRow("打开") << "打开文件(&O)" << "文件";
+    QTest::newRow("保存") << "保存文件(&V)" << "文件";
+    QTest::newRow("读信道") << "        读信道数据(&R)" << "";
+    QTest::newRow("写信道") << "        写信道数据(&W)" << "";
+    QTest::newRow("系统") << "        系统设置(&S)" << "";
+    QTest::newRow("端口") << "选择端口(&P)" << "系统";
+    QTest::newRow("波特率") << "波特率(&B)" << "系统";
+    QTest::newRow("退出") << "       退出系统(&E)" << "";
+    QTest::newRow("帮助") << "       帮助(&H)" << "";
+    QTest::newRow("操作") << "操作说明(&I)" << "帮助";
+    QTest::newRow("关于") << "关于本软件(&A)" << "帮助";
+    // clang-format on
+}
+
+void MainWindowTest::menus() {
+    const QString name = QString::fromUtf8(QTest::currentDataTag());
+    QFETCH(QString, caption);
+    QFETCH(QString, owner);
+    Harness h;
+    auto* action = h.window->findChild<QAction*>(name);
+    QVERIFY(action);
+    QCOMPARE(action->text(), caption);
+    QVERIFY(action->isEnabled());
+    QVERIFY(action->isVisible());
+    const QList<QAction*> siblings = owner.isEmpty()
+                                         ? h.window->menuBar()->actions()
+                                         : h.window->findChild<QMenu*>(owner)->actions();
+    QVERIFY(siblings.contains(action));
+}
+
+void MainWindowTest::gridEdit_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("receive");
+    QTest::addColumn<QString>("transmit");
+    QTest::addColumn<QStringList>("messages");
+    // Row 3 holds 150.00000 / 150.00000 before the edit.
+    // clang-format off
+    QTest::newRow("receive copied to transmit") << 1 << "145" << "145.00000" << "145.00000" << QStringList();
+    QTest::newRow("receive out of range") << 1 << "600" << "" << "150.00000" << QStringList{"数据超出范围 ！！"};
+    QTest::newRow("transmit snapped") << 2 << "145.013" << "150.00000" << "145.01000" << QStringList();
+    // clang-format on
+}
+
+void MainWindowTest::gridEdit() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    Harness h;
+    h.typeIntoCell(2, 1, QStringLiteral("150"));
+    h.typeIntoCell(2, column, typed);
+    QTEST(h.field(2, kReceive), "receive");
+    QTEST(h.field(2, kTransmit), "transmit");
+    QTEST(h.messages.texts(), "messages");
+    QCOMPARE(h.grid()->model()->index(2, 2).data().toString(), h.field(2, kTransmit));
+}
+
+void MainWindowTest::squelchTyping_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("messageCount");
+    // clang-format off
+    QTest::newRow("1 then 2") << "12" << "3" << 1;
+    QTest::newRow("negative") << "-1" << "-1" << 0;
+    QTest::newRow("no number") << "x" << "x" << 0;
+    // clang-format on
+}
+
+void MainWindowTest::squelchTyping() {
+    QFETCH(QString, keys);
+    Harness h;
+    QComboBox* squelch = h.box("Combo1");
+    squelch->lineEdit()->clear();
+    QTest::keyClicks(squelch->lineEdit(), keys);
+    QTEST(squelch->currentText(), "text");
+    QTEST(static_cast<int>(h.messages.shown.size()), "messageCount");
+    if (!h.messages.shown.isEmpty()) {
+        QCOMPARE(h.messages.shown.first(), (UserMessage{"静燥级别不可大于 9 ！！！", "错误警告",
+                                                        UserMessage::Icon::Information}));
+    }
+}
+
+void MainWindowTest::beatPickWritesTheSelectedRowOnly() {
+    Harness h;
+    QComboBox* beat = h.box("Combo2");
+    h.selectRow(4);
+    QTest::keyClicks(beat->lineEdit(), QStringLiteral("on"));  // typing is no pick
+    QCOMPARE(h.field(4, kBeat), QString());
+
+    beat->setCurrentIndex(0);
+    QTest::keyClick(beat, Qt::Key_Down);  // picks "on"
+    QCOMPARE(beat->currentText(), QStringLiteral("on"));
+    h.selectRow(5);
+    QCOMPARE(beat->currentText(), QStringLiteral("on"));
+    for (int row = 0; row < kChannelCount; ++row) {
+        QCOMPARE(h.field(row, kBeat), row == 4 ? QStringLiteral("on") : QString());
+    }
+}
+
+void MainWindowTest::saveThenOpenRestoresTheTable() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("table.doc"));
+    Harness h;
+    h.typeIntoCell(0, 1, QStringLiteral("145.0125"));
+    h.typeIntoCell(0, 3, QStringLiteral("off"));
+    h.typeIntoCell(1, 1, QStringLiteral("438.5"));
+    h.typeIntoCell(1, 2, QStringLiteral("430.5"));
+    h.typeIntoCell(1, 3, QStringLiteral("on"), false);  // still in the editor when saving
+    h.box("Combo1")->setCurrentIndex(3);                // "  3"
+
+    h.files.answers = {path};
+    h.trigger("保存");
+    QCOMPARE(h.grid()->currentIndex().row(), 0);
+    QCOMPARE(readAll(path), QByteArray("  3,145.01250,145.01250,off,438.50000,430.50000,on,") +
+                                QByteArray(",,,").repeated(14));
+
+    h.typeIntoCell(0, 1, QStringLiteral("300"));
+    h.typeIntoCell(5, 3, QStringLiteral("on"));
+    h.files.answers = {QString()};  // cancelled: nothing changes
+    h.trigger("打开");
+    QCOMPARE(h.field(0, kReceive), QStringLiteral("300.00000"));
+
+    h.files.answers = {path};
+    h.trigger("打开");
+    QCOMPARE(h.files.startedWith, QStringList({QString(), path, path}));
+    QCOMPARE(h.field(0, kReceive), QStringLiteral("145.01250"));
+    QCOMPARE(h.field(0, kTransmit), QStringLiteral("145.01250"));
+    QCOMPARE(h.field(1, kTransmit), QStringLiteral("430.50000"));
+    QCOMPARE(h.field(1, kBeat), QStringLiteral("on"));
+    QCOMPARE(h.field(5, kBeat), QString());
+    QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
+    QVERIFY(h.messages.shown.isEmpty());
+}
+
+void MainWindowTest::openHandWrittenFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hand.doc"));
+    writeFile(path, "12,\n145.5,\n0145.5,\non,\n" + QByteArray(",\n").repeated(45));
+    Harness h;
+    h.files.answers = {path};
+    h.trigger("打开");
+    QCOMPARE(h.field(0, kReceive), QStringLiteral("145.50000"));
+    QCOMPARE(h.field(0, kTransmit), QStringLiteral("145.50000"));
+    QCOMPARE(h.field(0, kBeat), QStringLiteral("on"));
+    // The level from the file is judged by the squelch box's own rule.
+    QCOMPARE(h.messages.texts(), QStringList{"静燥级别不可大于 9 ！！！"});
+    QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
+}
+
+void MainWindowTest::openRefusesShortFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("short.doc"));
+    writeFile(path, "5,145.5,145.5,on,");
+    Harness h;
+    h.typeIntoCell(0, 1, QStringLiteral("440"));
+    h.files.answers = {path};
+    h.trigger("打开");
+    QCOMPARE(h.messages.texts(), QStringList{"文件格式错误，未读入数据！"});
+    QCOMPARE(h.field(0, kReceive), QStringLiteral("440.00000"));
+    QCOMPARE(h.field(0, kBeat), QString());
+    QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
+}
+
+void MainWindowTest::typedEditSurvivesExit_data() {
+    QTest::addColumn<bool>("enterPressed");
+    QTest::newRow("edit accepted") << true;
+    QTest::newRow("still in the editor") << false;
+}
+
+void MainWindowTest::typedEditSurvivesExit() {
+    QFETCH(bool, enterPressed);
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("qm3270.db"));
+    {
+        Harness h(db);
+        h.typeIntoCell(2, 1, QStringLiteral("145"), enterPressed);
+        h.trigger("退出");
+        QVERIFY(!h.window->isVisible());
+        QVERIFY(!h.port.isOpen());
+    }
+    QString error;
+    auto reopened = ChannelStore::open(db, &error);
+    QVERIFY2(reopened, qPrintable(error));
+    QCOMPARE(reopened->record(2)[kReceive], Field(QStringLiteral("145.00000")));
+    QCOMPARE(reopened->record(2)[kTransmit], Field(QStringLiteral("145.00000")));
+}
+
+void MainWindowTest::writeSendsWhatIsStillInTheEditor() {
+    Harness h;
+    h.box("Combo1")->setCurrentIndex(7);
+    h.typeIntoCell(0, 1, QStringLiteral("145"), false);
+    h.trigger("写信道");
+    QCOMPARE(h.field(0, kTransmit), QStringLiteral("145.00000"));
+    const QString first = frame::encodeFrame(1, h.store->record(0), QStringLiteral("  7"));
+    QTRY_VERIFY(h.port.sent.contains("A" + first.toLatin1()));
+}
+
+void MainWindowTest::unusableDatabaseIsReported() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.db"));
+    const QByteArray content("these are not channels\n");
+    writeFile(path, content);
+    uitest::RecordingPresenter messages;
+    QVERIFY(!openStoreOrReport(path, messages));
+    QCOMPARE(messages.shown, (QList<UserMessage>{{"数据库文件无法打开：" + path, "错误警告 ",
+                                                  UserMessage::Icon::Information}}));
+    QCOMPARE(readAll(path), content);
+}
+
+void MainWindowTest::smallWindowsOutliveTheMainWindow() {
+    int quits = 0;
+    QuitWhenAllClosed watch([&quits] { ++quits; });
+    qApp->installEventFilter(&watch);
+    Harness h;
+    h.trigger("关于");
+    h.trigger("关于");  // brings the open one forward
+    h.trigger("端口");
+    QList<QWidget*> about;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QStringLiteral("frmAbout") && window->isVisible()) {
+            about << window;
+        }
+    }
+    QCOMPARE(about.size(), 1);
+    auto* portDialog = h.window->findChild<QDialog*>(QStringLiteral("Dialog"));
+    QVERIFY(portDialog && portDialog->isVisible());
+
+    h.trigger("退出");
+    QTest::qWait(20);
+    QVERIFY(about.first()->isVisible());
+    QVERIFY(portDialog->isVisible());
+    portDialog->close();
+    QTest::qWait(20);
+    QCOMPARE(quits, 0);
+    about.first()->close();
+    QTRY_COMPARE(quits, 1);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_main_window.moc"
