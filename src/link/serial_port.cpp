@@ -157,7 +157,12 @@ void SerialPort::handleError() {
     }
     // A line that goes away (cable pulled, the other end of a pty closed) keeps
     // raising errors as long as the port stays open: close first, report once.
-    const QString reason = describe(error, serial_->errorString());
+    // Qt's text for a lost line is left over from an earlier, harmless ioctl
+    // ("Inappropriate ioctl for device"), so it is not passed on.
+    const bool lineLost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
+    const QString reason = lineLost
+                               ? QStringLiteral("the line was lost (device closed or unplugged)")
+                               : describe(error, serial_->errorString());
     serial_->close();
     serial_->clearError();
     Q_EMIT failed(reason);
