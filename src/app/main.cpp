@@ -2,6 +2,8 @@
 
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
+#include "sim/built_in_radio.h"
+#include "sim/pty_radio.h"
 #include "ui/file_chooser.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"
@@ -65,12 +67,25 @@ Options readOptions(int argc, char* argv[]) {
 // the line of the radio simulated inside the program (owned by `owner`).
 // Nothing: COM1 with the fallback to COM2.
 std::optional<QString> startUpDevice(const Options& options, QObject& owner) {
-    Q_UNUSED(owner);
-    if (options.simulate) {
-        std::fputs("qm3270: cannot simulate: this build has no built-in radio\n", stderr);
+    if (!options.simulate) {
+        return options.port;
+    }
+    if (options.port) {
+        std::fputs("qm3270: cannot simulate: --port names another radio's line\n", stderr);
         std::exit(1);
     }
-    return options.port;
+    // The radio belongs to the application object, so it is destroyed after the
+    // window and the port that talk to it: the port never sees its line vanish.
+    auto* radio = new PtyRadio(&owner);
+    QObject::connect(radio, &PtyRadio::memorySaveFailed, radio, [](const QString& reason) {
+        std::fprintf(stderr, "qm3270: simulated radio: %s\n", qPrintable(reason));
+    });
+    QString error;
+    if (!startRadioWithMemory(*radio, builtInRadioMemoryPath(), &error)) {
+        std::fprintf(stderr, "qm3270: cannot simulate: %s\n", qPrintable(error));
+        std::exit(1);
+    }
+    return radio->devicePath();
 }
 
 }  // namespace

@@ -1,0 +1,469 @@
+// The window against a simulated radio on a pseudo-terminal: the real serial
+// port, the real timer periods, the radio's faults, and the radio that
+// `qm3270 --simulate` serves inside the program.
+
+#include "channels/channel_store.h"
+#include "link/serial_port.h"
+#include "link/write_data.h"
+#include "sim/built_in_radio.h"
+#include "sim/pty_radio.h"
+#include "ui/main_window.h"
+#include "ui_test_doubles.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QProcess>
+#include <QProgressBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+#include <memory>
+#include <variant>
+
+using namespace qm3270;
+
+namespace {
+
+const QString kRadioProgram = QStringLiteral(QM3270_BINARY_DIR "/src/sim/qm3270-radio");
+const QString kWindowProgram = QStringLiteral(QM3270_BINARY_DIR "/src/app/qm3270");
+
+// Texts the user sees.
+const QString kWriteDone = QStringLiteral("数据传送完毕...");
+const QString kReadDone = QStringLiteral("读出信道数据完毕！");
+const QString kReady = QStringLiteral("对讲机就绪...");
+const QString kReadFailed = QStringLiteral("读数错误！！");
+const QString kWriteInterrupted = QStringLiteral("串行端口出错，数据传送中断！");
+const QString kErrorTitle = QStringLiteral("错误警告 ");
+
+// A read of a write takes 100 ms arming and 320 characters at 120 a second.
+constexpr int kTransferTimeoutMs = 6000;
+
+// A table that a write and a read carry unchanged: beat "on" and "off",
+// unprogrammed rows, a receive-only row, the edges of the admitted range.
+ChannelTable writtenTable() {
+    const char* const rows[kChannelCount][3] = {
+        {"150.00000", "150.00000", "on"},
+        {"136.01250", "174.00000", "on"},
+        {"", "", ""},
+        {"438.50000", "433.50000", "on"},
+        {"145.61250", "145.61250", "off"},
+        {"151.82500", "156.80000", "off"},
+        {"145.50000", "", "off"},
+        {"", "", ""},
+        {"", "", ""},
+        {"", "", ""},
+        {"", "", ""},
+        {"400.00000", "410.00000", "on"},
+        {"", "", ""},
+        {"", "", ""},
+        {"130.00000", "500.00000", "on"},
+        {"499.99375", "130.00000", "on"},
+    };
+    ChannelTable table;
+    for (int row = 0; row < kChannelCount; ++row) {
+        auto& record = table.at(static_cast<std::size_t>(row));
+        record[kChannelNumber] = QString::number(row + 1);
+        for (int column = kReceive; column <= kBeat; ++column) {
+            record[column] = QString::fromLatin1(rows[row][column - 1]);
+        }
+    }
+    return table;
+}
+const QString kWrittenSquelch = QStringLiteral("5");
+
+ChannelTable emptyTable() {
+    ChannelTable table;
+    for (int row = 0; row < kChannelCount; ++row) {
+        auto& record = table.at(static_cast<std::size_t>(row));
+        record[kChannelNumber] = QString::number(row + 1);
+        record[kReceive] = record[kTransmit] = record[kBeat] = QString();
+    }
+    return table;
+}
+
+QByteArray writeFor(const ChannelTable& table, const QString& squelch) {
+    const auto built = buildWriteFrames(squelch, table);
+    if (!std::holds_alternative<QStringList>(built)) {
+        return {};
+    }
+    return "A" + std::get<QStringList>(built).join(QString()).toLatin1();
+}
+
+// One qm3270-radio, terminated when done; --log and --memory in `folder`.
+class RadioProcess {
+public:
+    RadioProcess(const QString& folder, const QStringList& faults)
+        : log_(folder + QStringLiteral("/radio.log")),
+          memory_(folder + QStringLiteral("/radio.doc")) {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(kRadioProgram, QStringList{QStringLiteral("--log"), log_,
+                                                  QStringLiteral("--memory"), memory_} +
+                                          faults);
+        QElapsedTimer clock;
+        clock.start();
+        while (!process_.canReadLine() && clock.elapsed() < 5000 &&
+               process_.state() != QProcess::NotRunning) {
+            process_.waitForReadyRead(100);
+        }
+        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~RadioProcess() {
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    RadioProcess(const RadioProcess&) = delete;
+    RadioProcess& operator=(const RadioProcess&) = delete;
+
+    QString device() const { return device_; }
+    QByteArray memory() const {
+        QFile file(memory_);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Every character the radio heard, in order.
+    QByteArray received() const {
+        QFile file(log_);
+        QByteArray heard;
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            return heard;
+        }
+        while (!file.atEnd()) {
+            const QList<QByteArray> parts = file.readLine().simplified().split(' ');
+            if (parts.size() == 3 && parts.at(1) == "in" && parts.at(2).size() == 1) {
+                heard += parts.at(2);
+            }
+        }
+        return heard;
+    }
+
+private:
+    QProcess process_;
+    QString log_;
+    QString memory_;
+    QString device_;
+};
+
+// The main window over a channel database in `folder`, its port on `device`,
+// started as the program starts it.
+struct Window {
+    Window(const QString& folder, const QString& device) {
+        QString error;
+        store = ChannelStore::open(folder + QStringLiteral("/qm3270.db"), &error);
+        QVERIFY2(store, qPrintable(error));
+        MainWindowServices services{.store = *store,
+                                    .port = port,
+                                    .messages = messages,
+                                    .files = files,
+                                    .deviceForNumber = &SerialPort::deviceForNumber,
+                                    .timing = LinkTiming{},
+                                    .today = QDate::currentDate(),
+                                    .explicitPort = device};
+        window = std::make_unique<MainWindow>(services);
+        window->startUp();
+        QVERIFY2(port.isOpen(), qPrintable(texts().join(u'|')));
+        // Label2 has no change signal; a 5 ms look catches every text it shows.
+        QObject::connect(&statusWatch, &QTimer::timeout, [this] {
+            const QString text = status()->text();
+            if (statusSeen.isEmpty() || statusSeen.constLast() != text) {
+                statusSeen << text;
+            }
+        });
+        statusWatch.start(5);
+    }
+    ~Window() {
+        if (window) {
+            window->close();
+        }
+    }
+
+    template <typename T>
+    T* find(const char* name) const {
+        return window->findChild<T*>(QString::fromUtf8(name));
+    }
+    QLabel* status() const { return find<QLabel>("Label2"); }
+    QComboBox* squelch() const { return find<QComboBox>("Combo1"); }
+    void trigger(const char* action) const { find<QAction>(action)->trigger(); }
+    bool saw(const QString& text) const { return statusSeen.contains(text); }
+    QStringList texts() const { return messages.texts(); }
+
+    void fill(const ChannelTable& table, const QString& squelchText) const {
+        QVERIFY(store->replaceColumns(table, {kReceive, kTransmit, kBeat}));
+        squelch()->setEditText(squelchText);
+    }
+    // The table as the grid shows it.
+    QStringList shown() const {
+        const QAbstractItemModel* model = find<QTableView>("DataGrid1")->model();
+        QStringList cells;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QStringList line;
+            for (int column = 0; column < model->columnCount(); ++column) {
+                line << model->data(model->index(row, column)).toString();
+            }
+            cells << line.join(u'|');
+        }
+        return cells;
+    }
+    bool menusEnabled() const {
+        return find<QAction>("读信道")->isEnabled() && find<QAction>("写信道")->isEnabled() &&
+               find<QAction>("退出")->isEnabled() &&
+               find<QMenu>("系统")->menuAction()->isEnabled() &&
+               find<QMenu>("帮助")->menuAction()->isEnabled();
+    }
+
+    std::unique_ptr<ChannelStore> store;
+    uitest::RecordingPresenter messages;
+    uitest::ScriptedFileChooser files;
+    SerialPort port;
+    std::unique_ptr<MainWindow> window;
+    QTimer statusWatch;
+    QStringList statusSeen;
+};
+
+QStringList shownAfterRead(const ChannelTable& table) {
+    QStringList cells;
+    for (const ChannelRecord& record : table) {
+        QStringList line;
+        for (const Field& field : record.fields) {
+            line << field.value_or(QString());
+        }
+        cells << line.join(u'|');
+    }
+    return cells;
+}
+
+// CPU time this process has used, user and system, in milliseconds.
+qint64 cpuMilliseconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return (static_cast<qint64>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000) +
+           ((usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000);
+}
+
+}  // namespace
+
+class WindowE2eTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void writeThenReadBack();
+    void radioFaults_data();
+    void radioFaults();
+    void builtInRadioKeepsItsMemoryOverARestart();
+    void simulateOption_data();
+    void simulateOption();
+};
+
+// Written, cleared, read back: the radio heard exactly the write, and the grid
+// and the squelch box come back as they were.
+void WindowE2eTest::writeThenReadBack() {
+    QTemporaryDir folder;
+    RadioProcess radio(folder.path(), {});
+    QVERIFY(!radio.device().isEmpty());
+    Window window(folder.path(), radio.device());
+    const ChannelTable table = writtenTable();
+    window.fill(table, kWrittenSquelch);
+    QTRY_VERIFY(window.saw(kReady));
+
+    window.trigger("写信道");
+    QTRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
+    // Around the write only the ready watch's polls.
+    QByteArray heard = radio.received();
+    const QByteArray write = writeFor(table, kWrittenSquelch);
+    QCOMPARE(write.size(), 321);
+    QCOMPARE(heard.count(write), 1);
+    QVERIFY2(heard.replace(write, "").count('C') == heard.size(), heard.constData());
+
+    window.fill(emptyTable(), QStringLiteral("0"));
+    QCOMPARE(window.shown(), shownAfterRead(emptyTable()));
+    window.trigger("读信道");
+    QTRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
+    QCOMPARE(window.shown(), shownAfterRead(table));
+    QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
+    QCOMPARE(window.texts(), QStringList());
+    QVERIFY(window.menusEnabled());
+}
+
+void WindowE2eTest::radioFaults_data() {
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<bool>("write");  // else a read
+    QTest::addColumn<bool>("radioAnswersPolls");
+    QTest::addColumn<QString>("message");  // empty: the transfer ends as usual
+    QTest::addColumn<bool>("radioTakesTheWrite");
+
+    // A write never waits for the radio: a radio that is off or noisy cannot
+    // be told from one that listens. Only a lost line stops it. The ready
+    // watch's poll and its answer count towards the hang-up: 2 + "A" + 150.
+    QTest::newRow("write, radio off")
+        << QStringList{"--off"} << true << false << QString() << false;
+    QTest::newRow("write, radio stops answering reads")
+        << QStringList{"--stop-after", "30"} << true << true << QString() << true;
+    QTest::newRow("write, radio noisy")
+        << QStringList{"--noise", "x"} << true << true << QString() << true;
+    QTest::newRow("write, line hung up in frame 8")
+        << QStringList{"--hang-up-after", "153"} << true << true << kWriteInterrupted << false;
+
+    QTest::newRow("read, radio off")
+        << QStringList{"--off"} << false << false << kReadFailed << false;
+    QTest::newRow("read, radio falls silent in channel 2")
+        << QStringList{"--stop-after", "30"} << false << true << kReadFailed << false;
+    QTest::newRow("read, noise ahead of the frames")
+        << QStringList{"--noise", "x"} << false << true << kReadFailed << false;
+    QTest::newRow("read, line hung up in channel 6")
+        << QStringList{"--hang-up-after", "103"} << false << true << kReadFailed << false;
+}
+
+// Each fault ends with at most its one message, the menus back, the table as
+// it was, and a quiet program.
+void WindowE2eTest::radioFaults() {
+    QFETCH(QStringList, faults);
+    QFETCH(bool, write);
+    QFETCH(bool, radioAnswersPolls);
+    QFETCH(QString, message);
+    QFETCH(bool, radioTakesTheWrite);
+
+    QTemporaryDir folder;
+    RadioProcess radio(folder.path(), faults);
+    QVERIFY(!radio.device().isEmpty());
+    const QByteArray memoryBefore = radio.memory();
+    Window window(folder.path(), radio.device());
+    const ChannelTable table = writtenTable();
+    window.fill(table, kWrittenSquelch);
+    const QStringList tableBefore = window.shown();
+    if (radioAnswersPolls) {
+        QTRY_VERIFY(window.saw(kReady));
+    }
+
+    window.trigger(write ? "写信道" : "读信道");
+    if (message.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
+        QCOMPARE(window.texts(), QStringList());
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!window.messages.shown.isEmpty(), kTransferTimeoutMs);
+        QCOMPARE(window.texts(), QStringList{message});
+        QCOMPARE(window.messages.shown.constFirst().title, kErrorTitle);
+        QVERIFY(!window.saw(kWriteDone) && !window.saw(kReadDone));
+    }
+    QVERIFY(window.menusEnabled());
+    QCOMPARE(window.find<QProgressBar>("ProgressBar1")->value(), 0);
+    QCOMPARE(window.shown(), tableBefore);
+    QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
+
+    // A lost line that kept signalling would spin the event loop here.
+    const qint64 cpuBefore = cpuMilliseconds();
+    QTest::qWait(1000);
+    const qint64 cpuUsed = cpuMilliseconds() - cpuBefore;
+    QVERIFY2(cpuUsed < 250, qPrintable(QStringLiteral("%1 ms of CPU in 1 s").arg(cpuUsed)));
+    QCOMPARE(window.texts().size(), message.isEmpty() ? 0 : 1);
+
+    if (radioTakesTheWrite) {
+        QVERIFY(radio.memory() != memoryBefore);
+    } else {
+        QCOMPARE(radio.memory(), memoryBefore);
+    }
+}
+
+// The radio of --simulate keeps a write in its memory file: a restarted radio
+// read into a fresh table gives the written table back.
+void WindowE2eTest::builtInRadioKeepsItsMemoryOverARestart() {
+    QTemporaryDir folder;
+    const QString memoryFile = folder.filePath(QStringLiteral("not-yet/simulated-radio.doc"));
+    const ChannelTable table = writtenTable();
+    QString error;
+    {
+        PtyRadio radio;
+        QVERIFY2(startRadioWithMemory(radio, memoryFile, &error), qPrintable(error));
+        QVERIFY(QFile::exists(memoryFile));
+        Window window(folder.path(), radio.devicePath());
+        window.fill(table, kWrittenSquelch);
+        QTRY_VERIFY(window.saw(kReady));
+        window.trigger("写信道");
+        QTRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
+    }
+    QTemporaryDir otherFolder;
+    PtyRadio radio;
+    QVERIFY2(startRadioWithMemory(radio, memoryFile, &error), qPrintable(error));
+    Window window(otherFolder.path(), radio.devicePath());
+    QCOMPARE(window.shown(), shownAfterRead(emptyTable()));
+    window.trigger("读信道");
+    QTRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
+    QCOMPARE(window.shown(), shownAfterRead(table));
+    QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
+    QCOMPARE(window.texts(), QStringList());
+}
+
+void WindowE2eTest::simulateOption_data() {
+    QTest::addColumn<QByteArray>("memoryFile");  // empty: none yet
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<QString>("error");
+
+    const QByteArray programmed = "7,150.00000,150.00000,on," + QByteArray(45, ',');
+    QTest::newRow("first run") << QByteArray() << QStringList{"--simulate"} << true << QString();
+    QTest::newRow("radio remembered")
+        << programmed << QStringList{"--simulate"} << true << QString();
+    QTest::newRow("memory file unusable")
+        << QByteArray("3,150.00000,\n") << QStringList{"--simulate"} << false
+        << QStringLiteral("qm3270: cannot simulate: cannot read ");
+    QTest::newRow("with another port")
+        << QByteArray() << QStringList{"--simulate", "--port", "/dev/ttyS0"} << false
+        << QStringLiteral("qm3270: cannot simulate: --port names another radio's line");
+}
+
+// `qm3270 --simulate` keeps its radio beside the default database and is
+// otherwise silent; what keeps it from simulating ends it with a reason.
+void WindowE2eTest::simulateOption() {
+    QFETCH(QByteArray, memoryFile);
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, runs);
+    QFETCH(QString, error);
+
+    QTemporaryDir dataHome;
+    const QString memoryPath = dataHome.filePath(QStringLiteral("qm3270/simulated-radio.doc"));
+    if (!memoryFile.isEmpty()) {
+        QVERIFY(QDir().mkpath(dataHome.filePath(QStringLiteral("qm3270"))));
+        QFile file(memoryPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(memoryFile);
+    }
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.start(kWindowProgram, arguments);
+    QVERIFY(program.waitForStarted());
+    const bool ended = program.waitForFinished(1500);
+    const QByteArray out = program.readAllStandardOutput();
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    if (!ended) {
+        program.terminate();
+        program.waitForFinished();
+    }
+    QCOMPARE(!ended, runs);
+    QCOMPARE(out, QByteArray());
+    if (runs) {
+        QFile memory(memoryPath);
+        QVERIFY(memory.open(QIODevice::ReadOnly));
+        const QByteArray kept = memory.readAll();
+        QVERIFY2(memoryFile.isEmpty() ? kept.startsWith("3,,,") : kept.startsWith("7,150.00000"),
+                 kept.constData());
+    } else {
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(err.contains(error), qPrintable(err));
+        QFile memory(memoryPath);
+        QCOMPARE(memory.open(QIODevice::ReadOnly) ? memory.readAll() : QByteArray(), memoryFile);
+    }
+}
+
+QTEST_MAIN(WindowE2eTest)
+#include "tst_window_e2e.moc"
