@@ -160,9 +160,8 @@ void SerialPort::handleError() {
     // Qt's text for a lost line is left over from an earlier, harmless ioctl
     // ("Inappropriate ioctl for device"), so it is not passed on.
     const bool lineLost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
-    const QString reason = lineLost
-                               ? QStringLiteral("the line was lost (device closed or unplugged)")
-                               : describe(error, serial_->errorString());
+    const QString reason = lineLost ? QStringLiteral("the device was closed or unplugged")
+                                    : describe(error, serial_->errorString());
     serial_->close();
     serial_->clearError();
     Q_EMIT failed(reason);

@@ -1,0 +1,465 @@
+// qm3270-bench: how close the window's transfers come to the line's own pace,
+// how smoothly the window runs meanwhile, and what start-up costs. Runs the
+// real main window and serial port against qm3270-radio on a pseudo-terminal
+// and prints one JSON object. See docs/benchmark.md.
+
+#include "channels/channel_store.h"
+#include "link/serial_port.h"
+#include "ui/file_chooser.h"
+#include "ui/fonts.h"
+#include "ui/main_window.h"
+#include "ui/message_presenter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+using namespace qm3270;
+
+namespace {
+
+// 1200 baud 8N1: ten bit times a character.
+constexpr double kCharacterMs = 10'000.0 / 1200.0;
+// What each transfer has to carry at that speed: "A" and 16 frames of 20
+// characters out, 16 frames in.
+constexpr int kWriteCharacters = 321;
+constexpr int kReadCharacters = 320;
+constexpr double kRatioTarget = 1.05;
+constexpr double kPauseTargetMs = 50.0;
+// The ready watch's period: its first poll leaves this long after start-up.
+constexpr double kReadyTickMs = 100.0;
+
+const QString kWriteDone = QStringLiteral("数据传送完毕...");
+const QString kReadDone = QStringLiteral("读出信道数据完毕！");
+const QString kReady = QStringLiteral("对讲机就绪...");
+
+[[noreturn]] void fail(const QString& why) {
+    std::fprintf(stderr, "qm3270-bench: %s\n", qPrintable(why));
+    std::exit(1);
+}
+
+// The bench answers no dialog; a message means the run went wrong.
+class FailingPresenter : public MessagePresenter {
+public:
+    void show(QWidget*, const UserMessage& message) override {
+        fail(QStringLiteral("the window showed \"%1\"").arg(message.text));
+    }
+};
+class NoFiles : public FileChooser {
+public:
+    QString chooseOpen(QWidget*, const QString&) override { return {}; }
+    QString chooseSave(QWidget*, const QString&) override { return {}; }
+};
+
+// A table with every channel programmed, so that every frame carries data.
+ChannelTable fullTable() {
+    ChannelTable table;
+    for (int row = 0; row < kChannelCount; ++row) {
+        auto& record = table.at(static_cast<std::size_t>(row));
+        record[kChannelNumber] = QString::number(row + 1);
+        record[kReceive] = QString::number(145.0 + (row * 0.5), 'f', 5);
+        record[kTransmit] = QString::number(440.0 - (row * 1.25), 'f', 5);
+        record[kBeat] = row % 2 == 0 ? QStringLiteral("on") : QStringLiteral("off");
+    }
+    return table;
+}
+ChannelTable emptyTable() {
+    ChannelTable table;
+    for (int row = 0; row < kChannelCount; ++row) {
+        auto& record = table.at(static_cast<std::size_t>(row));
+        record[kChannelNumber] = QString::number(row + 1);
+        record[kReceive] = record[kTransmit] = record[kBeat] = QStringLiteral("");
+    }
+    return table;
+}
+
+// One qm3270-radio with a character log.
+class Radio {
+public:
+    Radio(const QString& program, const QString& logPath) : logPath_(logPath) {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(program, {QStringLiteral("--log"), logPath});
+        QElapsedTimer clock;
+        clock.start();
+        while (!process_.canReadLine() && clock.elapsed() < 5000 &&
+               process_.state() != QProcess::NotRunning) {
+            process_.waitForReadyRead(100);
+        }
+        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+        if (device_.isEmpty()) {
+            fail(QStringLiteral("cannot start %1").arg(program));
+        }
+    }
+    ~Radio() {
+        process_.terminate();
+        process_.waitForFinished(3000);
+    }
+    Radio(const Radio&) = delete;
+    Radio& operator=(const Radio&) = delete;
+
+    QString device() const { return device_; }
+
+    struct Heard {
+        double atMs;  // the radio's clock
+        char character;
+    };
+    // The characters the radio received ("in") or sent ("out"), from byte
+    // `offset` of its log on.
+    std::vector<Heard> logSince(qint64 offset, QByteArrayView direction = "in") const {
+        std::vector<Heard> heard;
+        QFile log(logPath_);
+        if (!log.open(QIODevice::ReadOnly | QIODevice::Text) || !log.seek(offset)) {
+            return heard;
+        }
+        while (!log.atEnd()) {
+            const QList<QByteArray> parts = log.readLine().simplified().split(' ');
+            if (parts.size() == 3 && parts.at(1) == direction && parts.at(2).size() == 1) {
+                heard.push_back({parts.at(0).toDouble() * 1000.0, parts.at(2).at(0)});
+            }
+        }
+        return heard;
+    }
+    qint64 logSize() const { return QFileInfo(logPath_).size(); }
+
+private:
+    QProcess process_;
+    QString logPath_;
+    QString device_;
+};
+
+// Ticks every 2 ms and keeps the longest gap between two ticks: how long the
+// window's event loop was busy elsewhere.
+class PauseMeter : public QObject {
+public:
+    explicit PauseMeter(std::function<void()> onTick) : onTick_(std::move(onTick)) {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(2);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            const double now = static_cast<double>(clock_.nsecsElapsed()) / 1e6;
+            longestMs_ = std::max(longestMs_, now - lastMs_);
+            lastMs_ = now;
+            onTick_();
+        });
+        clock_.start();
+        timer_.start();
+    }
+    void reset() {
+        lastMs_ = static_cast<double>(clock_.nsecsElapsed()) / 1e6;
+        longestMs_ = 0;
+    }
+    double longestMs() const { return longestMs_; }
+
+private:
+    std::function<void()> onTick_;
+    QTimer timer_;
+    QElapsedTimer clock_;
+    double lastMs_ = 0;
+    double longestMs_ = 0;
+};
+
+double sinceMs(const QElapsedTimer& clock) {
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// Runs the event loop until `done` or `limitMs` has passed.
+bool waitFor(const std::function<bool()>& done, int limitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limitMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+// When the radio has heard the last character of a write on a real 1200 baud
+// line. A pseudo-terminal carries what the program hands over at once, so
+// each character is put on a modelled line at the moment the radio's log saw
+// it arrive, and takes a character time there after the one before it.
+double lineArrivalOfLastMs(const std::vector<Radio::Heard>& write, double firstHandedMs) {
+    double lineFreeMs = 0;
+    for (const Radio::Heard& heard : write) {
+        const double handedMs = firstHandedMs + (heard.atMs - write.front().atMs);
+        lineFreeMs = std::max(lineFreeMs, handedMs) + kCharacterMs;
+    }
+    return lineFreeMs;
+}
+
+qint64 peakRssKib(const QString& statusPath) {
+    QFile status(statusPath);
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').constFirst().toLongLong();
+        }
+    }
+    return -1;
+}
+
+struct Measured {
+    double writeMs = 0;
+    double writePtyMs = 0;
+    double readMs = 0;
+    double radioAnswerMs = 0;  // from the read command heard to the last frame sent
+    double writePauseMs = 0;
+    double readPauseMs = 0;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QElapsedTimer startUpClock;
+    startUpClock.start();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("qm3270-bench"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Times the window's write and read against qm3270-radio at 1200 baud."));
+    parser.addHelpOption();
+    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/");
+    const QCommandLineOption radioOption(QStringLiteral("radio"),
+                                         QStringLiteral("The simulator (default: %1).")
+                                             .arg(built + QStringLiteral("sim/qm3270-radio")),
+                                         QStringLiteral("PATH"),
+                                         built + QStringLiteral("sim/qm3270-radio"));
+    const QCommandLineOption programOption(
+        QStringLiteral("program"), QStringLiteral("The window program, for its start-up."),
+        QStringLiteral("PATH"), built + QStringLiteral("app/qm3270"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"),
+                                        QStringLiteral("Writes and reads to time (default 3)."),
+                                        QStringLiteral("N"), QStringLiteral("3"));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
+                                           QStringLiteral("Each run's figures on stderr."));
+    parser.addOptions({radioOption, programOption, runsOption, verboseOption});
+    parser.process(app);
+    const bool verbose = parser.isSet(verboseOption);
+    const int runs = std::max(1, parser.value(runsOption).toInt());
+
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        fail(QStringLiteral("cannot make a temporary folder"));
+    }
+    Radio radio(parser.value(radioOption), folder.filePath(QStringLiteral("radio.log")));
+
+    // Start-up in this process: from the program's first line to the window
+    // painted, its port open and the ready watch running.
+    installFontSubstitutions();
+    FailingPresenter messages;
+    NoFiles files;
+    QString error;
+    auto store = ChannelStore::open(folder.filePath(QStringLiteral("qm3270.db")), &error);
+    if (!store) {
+        fail(error);
+    }
+    SerialPort port;
+    MainWindow window({.store = *store,
+                       .port = port,
+                       .messages = messages,
+                       .files = files,
+                       .deviceForNumber = &SerialPort::deviceForNumber,
+                       .timing = LinkTiming{},
+                       .today = QDate::currentDate(),
+                       .explicitPort = radio.device()});
+    bool painted = false;
+    struct PaintSpy : QObject {
+        bool* painted;
+        explicit PaintSpy(bool* flag) : painted(flag) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                *painted = true;
+            }
+            return false;
+        }
+    } paintSpy(&painted);
+    window.installEventFilter(&paintSpy);
+    window.startUp();
+    if (!waitFor([&] { return painted; }, 10000)) {
+        fail(QStringLiteral("the window was never painted"));
+    }
+    const double startUpMs = sinceMs(startUpClock);
+
+    auto* status = window.findChild<QLabel*>(QStringLiteral("Label2"));
+    auto* squelch = window.findChild<QComboBox*>(QStringLiteral("Combo1"));
+    auto* writeAction = window.findChild<QAction*>(QStringLiteral("写信道"));
+    auto* readAction = window.findChild<QAction*>(QStringLiteral("读信道"));
+
+    // Label2 and the port are looked at on every tick of the meter, so the
+    // times below are good to about 2 ms.
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<double> firstHandedMs;  // the write command left the program
+    std::optional<double> statusDoneMs;
+    QString awaitedStatus;
+    bool awaitingHandOver = false;
+    PauseMeter meter([&] {
+        if (awaitingHandOver && port.outputDrained()) {
+            firstHandedMs = sinceMs(clock);
+            awaitingHandOver = false;
+        }
+        if (!statusDoneMs && !awaitedStatus.isEmpty() && status->text() == awaitedStatus) {
+            statusDoneMs = sinceMs(clock);
+        }
+    });
+    double lastRowStoredMs = 0;
+    QObject::connect(store.get(), &ChannelStore::rowChanged, &app,
+                     [&] { lastRowStoredMs = sinceMs(clock); });
+
+    const ChannelTable table = fullTable();
+    const QString tableSquelch = QStringLiteral("6");
+    std::vector<Measured> measured;
+    for (int run = 0; run < runs; ++run) {
+        Measured m;
+        if (!store->replaceColumns(table, {kReceive, kTransmit, kBeat})) {
+            fail(store->lastError());
+        }
+        squelch->setEditText(tableSquelch);
+        if (!waitFor([&] { return status->text() == kReady; }, 5000)) {
+            fail(QStringLiteral("the radio does not answer the ready poll"));
+        }
+
+        // The write: from the click to the radio's last character.
+        const qint64 logOffset = radio.logSize();
+        firstHandedMs.reset();
+        statusDoneMs.reset();
+        awaitedStatus = kWriteDone;
+        meter.reset();
+        const double clickMs = sinceMs(clock);
+        awaitingHandOver = true;
+        writeAction->trigger();
+        if (!waitFor([&] { return statusDoneMs.has_value(); }, 10000)) {
+            fail(QStringLiteral("the write did not end"));
+        }
+        m.writePauseMs = meter.longestMs();
+        awaitedStatus.clear();
+        std::vector<Radio::Heard> heard = radio.logSince(logOffset);
+        const auto start = std::find_if(heard.begin(), heard.end(),
+                                        [](const Radio::Heard& h) { return h.character == 'A'; });
+        if (std::distance(start, heard.end()) < kWriteCharacters || !firstHandedMs) {
+            fail(QStringLiteral("the radio did not hear the whole write"));
+        }
+        const std::vector<Radio::Heard> write(start, start + kWriteCharacters);
+        m.writeMs = lineArrivalOfLastMs(write, *firstHandedMs - clickMs);
+        m.writePtyMs = (*firstHandedMs - clickMs) + (write.back().atMs - write.front().atMs);
+
+        // The read: from the click to the table committed.
+        if (!store->replaceColumns(emptyTable(), {kReceive, kTransmit, kBeat})) {
+            fail(store->lastError());
+        }
+        squelch->setEditText(QStringLiteral("0"));
+        if (!waitFor([&] { return status->text() == kReady; }, 5000)) {
+            fail(QStringLiteral("the radio does not answer the ready poll"));
+        }
+        const qint64 readLogOffset = radio.logSize();
+        statusDoneMs.reset();
+        awaitedStatus = kReadDone;
+        meter.reset();
+        const double readClickMs = sinceMs(clock);
+        readAction->trigger();
+        if (!waitFor([&] { return statusDoneMs.has_value(); }, 10000)) {
+            fail(QStringLiteral("the read did not end"));
+        }
+        m.readPauseMs = meter.longestMs();
+        awaitedStatus.clear();
+        m.readMs = lastRowStoredMs - readClickMs;
+        const auto command = radio.logSince(readLogOffset);
+        const auto answer = radio.logSince(readLogOffset, "out");
+        if (!command.empty() && !answer.empty()) {
+            m.radioAnswerMs = answer.back().atMs - command.front().atMs;
+        }
+        if (verbose) {
+            std::fprintf(stderr,
+                         "run %d: write %.1f ms (pty %.1f, longest pause %.1f); read %.1f ms "
+                         "(radio answer %.1f, longest pause %.1f)\n",
+                         run + 1, m.writeMs, m.writePtyMs, m.writePauseMs, m.readMs,
+                         m.radioAnswerMs, m.readPauseMs);
+        }
+        if (store->records() != table || squelch->currentText() != tableSquelch) {
+            fail(QStringLiteral("the read did not bring the written table back"));
+        }
+        measured.push_back(m);
+    }
+    const qint64 benchPeakKib = peakRssKib(QStringLiteral("/proc/self/status"));
+
+    // Start-up of the program itself: spawned under the same platform, timed to
+    // its first ready poll on a radio of its own, less the watch's first period.
+    Radio ownRadio(parser.value(radioOption), folder.filePath(QStringLiteral("own-radio.log")));
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer spawnClock;
+    spawnClock.start();
+    program.start(parser.value(programOption),
+                  {QStringLiteral("--db"), folder.filePath(QStringLiteral("program.db")),
+                   QStringLiteral("--port"), ownRadio.device()});
+    if (!waitFor([&] { return !ownRadio.logSince(0).empty(); }, 10000)) {
+        fail(QStringLiteral("%1 never polled its radio").arg(parser.value(programOption)));
+    }
+    const double programStartUpMs = sinceMs(spawnClock) - kReadyTickMs;
+    waitFor([] { return false; }, 1000);  // settled: the watch has seen the radio
+    const qint64 programPeakKib =
+        peakRssKib(QStringLiteral("/proc/%1/status").arg(program.processId()));
+    program.terminate();
+    program.waitForFinished(3000);
+
+    auto worst = [&](double Measured::*field) {
+        double value = 0;
+        for (const Measured& m : measured) {
+            value = std::max(value, m.*field);
+        }
+        return value;
+    };
+    const double writeRatio = worst(&Measured::writeMs) / (kWriteCharacters * kCharacterMs);
+    const double readRatio = worst(&Measured::readMs) / (kReadCharacters * kCharacterMs);
+    const double writePause = worst(&Measured::writePauseMs);
+    const double readPause = worst(&Measured::readPauseMs);
+    auto rounded = [](double value, int places) {
+        return QString::number(value, 'f', places).toDouble();
+    };
+
+    QJsonObject result{
+        {QStringLiteral("write_ratio"), rounded(writeRatio, 3)},
+        {QStringLiteral("read_ratio"), rounded(readRatio, 3)},
+        {QStringLiteral("write_max_pause_ms"), rounded(writePause, 1)},
+        {QStringLiteral("read_max_pause_ms"), rounded(readPause, 1)},
+        {QStringLiteral("startup_ms"), rounded(startUpMs, 1)},
+        {QStringLiteral("peak_rss_kib"), programPeakKib},
+        {QStringLiteral("write_ms"), rounded(worst(&Measured::writeMs), 1)},
+        {QStringLiteral("write_pty_ms"), rounded(worst(&Measured::writePtyMs), 1)},
+        {QStringLiteral("read_ms"), rounded(worst(&Measured::readMs), 1)},
+        {QStringLiteral("program_startup_ms"), rounded(programStartUpMs, 1)},
+        {QStringLiteral("bench_peak_rss_kib"), benchPeakKib},
+        {QStringLiteral("runs"), runs},
+        {QStringLiteral("platform"), QGuiApplication::platformName()},
+        {QStringLiteral("targets_met"), writeRatio <= kRatioTarget && readRatio <= kRatioTarget &&
+                                            writePause <= kPauseTargetMs &&
+                                            readPause <= kPauseTargetMs},
+    };
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    window.close();
+    return 0;
+}
