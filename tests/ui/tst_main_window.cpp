@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -109,6 +111,7 @@ private slots:
     void saveThenOpenRestoresTheTable();
     void openHandWrittenFile();
     void openRefusesShortFile();
+    void openReportsRefusingDatabase();
     void typedEditSurvivesExit_data();
     void typedEditSurvivesExit();
     void writeSendsWhatIsStillInTheEditor();
@@ -370,6 +373,32 @@ void MainWindowTest::openRefusesShortFile() {
     QCOMPARE(h.messages.texts(), QStringList{"文件格式错误，未读入数据！"});
     QCOMPARE(h.field(0, kReceive), QStringLiteral("440.00000"));
     QCOMPARE(h.field(0, kBeat), QString());
+    QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
+}
+
+void MainWindowTest::openReportsRefusingDatabase() {
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("refusing.db"));
+    {
+        QString error;
+        QVERIFY(ChannelStore::open(db, &error));
+        auto sql = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("refuse"));
+        sql.setDatabaseName(db);
+        QVERIFY(sql.open());
+        QVERIFY(
+            QSqlQuery(sql).exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON \"信道表\" "
+                                               "BEGIN SELECT RAISE(ABORT, 'disk full'); END")));
+        sql.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("refuse"));
+    const QString path = dir.filePath(QStringLiteral("good.doc"));
+    writeFile(path, "7,145.5,145.5,on," + QByteArray(",,,").repeated(15));
+
+    Harness h(db);
+    h.files.answers = {path};
+    h.trigger("打开");
+    QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("数据库文件无法打开：") + db});
+    QCOMPARE(h.field(0, kReceive), QString());
     QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
 }
 
