@@ -66,6 +66,35 @@ std::optional<int> parseCommandLine(QCommandLineParser& parser, const QStringLis
     return std::nullopt;
 }
 
+QCommandLineOption portOption() {
+    return {QStringLiteral("port"), QStringLiteral("The serial device the radio is on."),
+            QStringLiteral("DEV")};
+}
+
+std::optional<int> parseRadioCommandLine(QCommandLineParser& parser, const QCommandLineOption& port,
+                                         const QStringList& arguments, qsizetype positionals) {
+    if (const auto status = parseCommandLine(parser, arguments, positionals)) {
+        return status;
+    }
+    if (!parser.isSet(port)) {
+        return usageError(arguments, QStringLiteral("missing --port DEV"));
+    }
+    return std::nullopt;
+}
+
+void addFileArgument(QCommandLineParser& parser) {
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A channel file (.doc)."));
+}
+
+std::variant<ChannelFile, int> parseAndOpenFile(QCommandLineParser& parser,
+                                                const QStringList& arguments) {
+    addFileArgument(parser);
+    if (const auto status = parseCommandLine(parser, arguments, 1)) {
+        return *status;
+    }
+    return openChannelFile(parser.positionalArguments().constFirst());
+}
+
 std::variant<ChannelFile, int> openChannelFile(const QString& path) {
     QFile file(path);
     QByteArray bytes;

@@ -27,8 +27,24 @@ int usageError(const QStringList& arguments, const QString& problem);
 std::optional<int> parseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
                                     qsizetype positionals);
 
+// The --port DEV option of the commands that talk to the radio.
+QCommandLineOption portOption();
+
+// parseCommandLine() for a command that talks to the radio: without --port it
+// is a usage error.
+std::optional<int> parseRadioCommandLine(QCommandLineParser& parser, const QCommandLineOption& port,
+                                         const QStringList& arguments, qsizetype positionals);
+
+// The FILE argument of the commands that take a channel file.
+void addFileArgument(QCommandLineParser& parser);
+
 // Reads a channel file the way the window's 打开 does; on failure the reason
 // is reported and the exit status returned.
 std::variant<ChannelFile, int> openChannelFile(const QString& path);
+
+// For a command whose only argument is FILE: parses the command line and opens
+// the file. Returns the file, or the exit status when the run ends here.
+std::variant<ChannelFile, int> parseAndOpenFile(QCommandLineParser& parser,
+                                                const QStringList& arguments);
 
 }  // namespace qm3270::cli

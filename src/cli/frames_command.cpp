@@ -15,12 +15,7 @@ int runFrames(const QStringList& arguments) {
     const QCommandLineOption raw(QStringLiteral("raw"),
                                  QStringLiteral("Print whatever the encoder gives, unchecked."));
     parser.addOption(raw);
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A channel file (.doc)."));
-    if (const auto status = parseCommandLine(parser, arguments, 1)) {
-        return *status;
-    }
-
-    const auto opened = openChannelFile(parser.positionalArguments().constFirst());
+    const auto opened = parseAndOpenFile(parser, arguments);
     if (const int* status = std::get_if<int>(&opened)) {
         return *status;
     }

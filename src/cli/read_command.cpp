@@ -27,19 +27,14 @@ int runRead(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral(
         "Reads the radio's 16 channels and squelch level and prints the channel file that\n"
         "saving them would write. A failed read writes nothing (exit status 4)."));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("The serial device the radio is on."),
-                                  QStringLiteral("DEV"));
+    const QCommandLineOption port = portOption();
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Save the channel file as FILE (replaced only after a good read)."),
         QStringLiteral("FILE"));
     parser.addOptions({port, output});
-    if (const auto status = parseCommandLine(parser, arguments, 0)) {
+    if (const auto status = parseRadioCommandLine(parser, port, arguments, 0)) {
         return *status;
-    }
-    if (!parser.isSet(port)) {
-        return usageError(arguments, QStringLiteral("missing --port DEV"));
     }
 
     RadioLine line;

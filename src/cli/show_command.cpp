@@ -14,11 +14,7 @@ QString cell(const Field& field) {
 int runShow(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Prints the channel file FILE as a table."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A channel file (.doc)."));
-    if (const auto status = parseCommandLine(parser, arguments, 1)) {
-        return *status;
-    }
-    const auto opened = openChannelFile(parser.positionalArguments().constFirst());
+    const auto opened = parseAndOpenFile(parser, arguments);
     if (const int* status = std::get_if<int>(&opened)) {
         return *status;
     }

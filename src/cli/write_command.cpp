@@ -49,19 +49,14 @@ int runWrite(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral(
         "Writes the channel file FILE into the radio, with the checks of 'frames': data the\n"
         "radio must not receive is refused (exit status 3) and nothing is sent."));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("The serial device the radio is on."),
-                                  QStringLiteral("DEV"));
+    const QCommandLineOption port = portOption();
     const QCommandLineOption verify(
         QStringLiteral("verify"),
         QStringLiteral("Read the radio back and name each channel that differs (exit status 5)."));
     parser.addOptions({port, verify});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A channel file (.doc)."));
-    if (const auto status = parseCommandLine(parser, arguments, 1)) {
+    addFileArgument(parser);
+    if (const auto status = parseRadioCommandLine(parser, port, arguments, 1)) {
         return *status;
-    }
-    if (!parser.isSet(port)) {
-        return usageError(arguments, QStringLiteral("missing --port DEV"));
     }
 
     const QString path = parser.positionalArguments().constFirst();

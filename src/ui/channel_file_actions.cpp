@@ -1,6 +1,7 @@
 #include "ui/channel_file_actions.h"
 
 #include "channels/channel_store.h"
+#include "channels/messages.h"
 #include "file/channel_file.h"
 #include "ui/channel_grid.h"
 #include "ui/file_chooser.h"
@@ -57,7 +58,10 @@ void ChannelFileActions::open() {
     }
     const auto& file = std::get<ChannelFile>(result);
     if (!store_.replaceColumns(file.rows, {kReceive, kTransmit, kBeat})) {
-        return;  // the database refused: the table and the squelch box stay as they were
+        // The database refused the change (disk full, file gone read-only): the
+        // table and the squelch box stay as they were, and the user must know.
+        messages_.show(window_, channel_messages::databaseUnusable(store_.path()));
+        return;
     }
     // Last, so that the squelch box's own limit rule judges the file's level.
     squelch_.setEditText(file.squelch);

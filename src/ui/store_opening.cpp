@@ -1,6 +1,7 @@
 #include "ui/store_opening.h"
 
 #include "channels/channel_store.h"
+#include "channels/messages.h"
 #include "ui/message_presenter.h"
 
 namespace qm3270 {
@@ -9,8 +10,7 @@ std::unique_ptr<ChannelStore> openStoreOrReport(const QString& path, MessagePres
     QString reason;
     auto store = ChannelStore::open(path, &reason);
     if (!store) {
-        messages.show(nullptr, {QStringLiteral("数据库文件无法打开：") + path,
-                                QStringLiteral("错误警告 "), UserMessage::Icon::Information});
+        messages.show(nullptr, channel_messages::databaseUnusable(path));
     }
     return store;
 }

@@ -1,4 +1,5 @@
 #include "channels/channel_store.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,11 +86,6 @@ void createTable(RawFile& raw, int rows) {
                          .arg(row)
                          .arg(130 + row)));
     }
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 enum class Leave { MoveRow, PassBegins, StoreCloses, NotCurrent };
@@ -259,21 +255,20 @@ private Q_SLOTS:
         const QString path =
             dir_.filePath(QStringLiteral("unusable-%1").arg(QTest::currentDataTag()));
         if (!bytes.isEmpty()) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+            QVERIFY(test::writeBytes(path, bytes));
         } else if (!sql.isEmpty()) {
             RawFile raw(path);
             QVERIFY(raw.exec(sql));
         } else {
             QVERIFY(QDir().mkpath(path));
         }
-        const QByteArray before = bytesOf(path);
+        const QByteArray before = test::fileBytes(path);
         const QStringList filesBefore = QDir(dir_.path()).entryList(QDir::AllEntries);
 
         QString error;
         QVERIFY(!ChannelStore::open(path, &error));
         QVERIFY(!error.isEmpty());
-        QCOMPARE(bytesOf(path), before);
+        QCOMPARE(test::fileBytes(path), before);
         QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries), filesBefore);
     }
 

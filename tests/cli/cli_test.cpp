@@ -1,7 +1,7 @@
 #include "cli_runner.h"
 #include "qstring_printer.h"
+#include "test_files.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -37,9 +37,7 @@ protected:
 
     QString file(const QByteArray& content) {
         const QString path = dir.filePath(QStringLiteral("channels.doc"));
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        out.write(content);
+        EXPECT_TRUE(qm3270::test::writeBytes(path, content));
         return path;
     }
 };
@@ -97,10 +95,8 @@ TEST_F(Cli, DecodeGivesBackTheFileThatWasWritten) {
     // The radio answers a ready poll late sometimes; that "C" is no data.
     const CliRun decoded = runCli({QStringLiteral("decode")}, "C" + frames.out.toLatin1());
     ASSERT_EQ(decoded.status, 0) << decoded.err.toStdString();
-    QFile sample(kSample);
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     // A read brings the squelch digit back without the list's blanks.
-    EXPECT_EQ(decoded.out, QString::fromUtf8(sample.readAll()).mid(2) + u'\n');
+    EXPECT_EQ(decoded.out, QString::fromUtf8(qm3270::test::fileBytes(kSample)).mid(2) + u'\n');
 }
 
 struct DecodeCase {

@@ -2,6 +2,7 @@
 // the real serial port, the real periods, the radio's faults.
 
 #include "cli_runner.h"
+#include "test_files.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,6 +14,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cstdlib>
+
+using qm3270::test::fileBytes;
+using qm3270::test::writeBytes;
 
 namespace {
 
@@ -116,20 +120,6 @@ private:
     QString device_;
 };
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-bool writeFile(const QString& path, const QString& text) {
-    return writeFile(path, text.toUtf8());
-}
-
-QString readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
-                                          : QStringLiteral("<missing>");
-}
-
 }  // namespace
 
 class RadioCommandsE2e : public QObject {
@@ -160,7 +150,7 @@ void RadioCommandsE2e::initTestCase() {
     QVERIFY(QFile::exists(kRadio));
     QVERIFY(dir_.isValid());
     sample_ = dir_.filePath(QStringLiteral("sample.doc"));
-    QVERIFY(writeFile(sample_, kSample));
+    QVERIFY(writeBytes(sample_, kSample));
 
     const CliRun frames = runCli({QStringLiteral("frames"), sample_});
     QCOMPARE(frames.status, 0);
@@ -228,7 +218,7 @@ void RadioCommandsE2e::readFaults() {
     SimulatedRadio radio(QStringList{QStringLiteral("--memory"), memory} + faults);
     QVERIFY(!radio.device().isEmpty());
     const QString output = dir_.filePath(QStringLiteral("read.doc"));
-    QVERIFY(writeFile(output, kOldOutput));
+    QVERIFY(writeBytes(output, kOldOutput.toUtf8()));
 
     qint64 readMs = 0;
     const CliRun read = timedRun({QStringLiteral("read"), QStringLiteral("--port"), radio.device(),
@@ -238,7 +228,8 @@ void RadioCommandsE2e::readFaults() {
     QVERIFY2(read.err.startsWith(error), qPrintable(read.err));
     QCOMPARE(read.out, QString());
     // Saved without the line end that standard output gets.
-    QCOMPARE(readFile(output), exitCode == 0 ? expected_.chopped(1) : kOldOutput);
+    QCOMPARE(QString::fromUtf8(fileBytes(output)),
+             exitCode == 0 ? expected_.chopped(1) : kOldOutput);
     QVERIFY2(readMs >= atLeastMs && readMs < atLeastMs + 3000,
              qPrintable(QStringLiteral("%1 ms").arg(readMs)));
 }
@@ -307,7 +298,7 @@ void RadioCommandsE2e::writeRefusedBeforeThePort() {
     QFETCH(QString, error);
 
     const QString path = dir_.filePath(QStringLiteral("refused.doc"));
-    QVERIFY(writeFile(path, file));
+    QVERIFY(writeBytes(path, file));
     const CliRun written = runCli({QStringLiteral("write"), QStringLiteral("--port"),
                                    QStringLiteral("/dev/qm3270-no-such-port"), path});
     QCOMPARE(written.status, exitCode);

@@ -1,7 +1,7 @@
-#include "dialog_test_doubles.h"
 #include "ui/about_window.h"
 #include "ui/fonts.h"
 #include "ui/instructions_window.h"
+#include "ui_doubles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,7 +16,7 @@
 #include <memory>
 
 using namespace qm3270;
-using namespace qm3270::testing;
+using namespace qm3270::test;
 
 namespace {
 
@@ -269,7 +269,7 @@ private Q_SLOTS:
 
         QVERIFY(about->isVisible());
         if (started.isEmpty()) {
-            QCOMPARE(messages->shown.size(), size_t{1});
+            QCOMPARE(messages->shown.size(), 1);
             QCOMPARE(messages->shown[0].message,
                      (UserMessage{QStringLiteral("此时系统信息不可用"), QStringLiteral("QM3270"),
                                   UserMessage::Icon::None}));

@@ -1,26 +1,30 @@
 #include "channels/channel_store.h"
+#include "fake_port.h"
 #include "link/frame_codec.h"
+#include "test_files.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
 #include "ui/quit_when_all_closed.h"
 #include "ui/store_opening.h"
-#include "ui_test_doubles.h"
+#include "ui_doubles.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 using namespace qm3270;
+using namespace qm3270::test;
 
 namespace {
 
@@ -71,22 +75,11 @@ struct Harness {
     void trigger(const char* action) const { find<QAction>(action)->trigger(); }
 
     std::unique_ptr<ChannelStore> store;
-    uitest::RecordingPresenter messages;
-    uitest::ScriptedFileChooser files;
-    uitest::QuietPort port;
+    RecordingPresenter messages;
+    ScriptedFileChooser files;
+    FakePort port;
     std::unique_ptr<MainWindow> window;
 };
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 }  // namespace
 
@@ -109,6 +102,7 @@ private slots:
     void saveThenOpenRestoresTheTable();
     void openHandWrittenFile();
     void openRefusesShortFile();
+    void openReportsRefusingDatabase();
     void typedEditSurvivesExit_data();
     void typedEditSurvivesExit();
     void writeSendsWhatIsStillInTheEditor();
@@ -287,8 +281,9 @@ void MainWindowTest::squelchTyping() {
     QTEST(squelch->currentText(), "text");
     QTEST(static_cast<int>(h.messages.shown.size()), "messageCount");
     if (!h.messages.shown.isEmpty()) {
-        QCOMPARE(h.messages.shown.first(), (UserMessage{"静燥级别不可大于 9 ！！！", "错误警告",
-                                                        UserMessage::Icon::Information}));
+        QCOMPARE(
+            h.messages.shown.first().message,
+            (UserMessage{"静燥级别不可大于 9 ！！！", "错误警告", UserMessage::Icon::Information}));
     }
 }
 
@@ -323,8 +318,8 @@ void MainWindowTest::saveThenOpenRestoresTheTable() {
     h.files.answers = {path};
     h.trigger("保存");
     QCOMPARE(h.grid()->currentIndex().row(), 0);
-    QCOMPARE(readAll(path), QByteArray("  3,145.01250,145.01250,off,438.50000,430.50000,on,") +
-                                QByteArray(",,,").repeated(14));
+    QCOMPARE(fileBytes(path), QByteArray("  3,145.01250,145.01250,off,438.50000,430.50000,on,") +
+                                  QByteArray(",,,").repeated(14));
 
     h.typeIntoCell(0, 1, QStringLiteral("300"));
     h.typeIntoCell(5, 3, QStringLiteral("on"));
@@ -347,7 +342,7 @@ void MainWindowTest::saveThenOpenRestoresTheTable() {
 void MainWindowTest::openHandWrittenFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("hand.doc"));
-    writeFile(path, "12,\n145.5,\n0145.5,\non,\n" + QByteArray(",\n").repeated(45));
+    QVERIFY(writeBytes(path, "12,\n145.5,\n0145.5,\non,\n" + QByteArray(",\n").repeated(45)));
     Harness h;
     h.files.answers = {path};
     h.trigger("打开");
@@ -362,7 +357,7 @@ void MainWindowTest::openHandWrittenFile() {
 void MainWindowTest::openRefusesShortFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("short.doc"));
-    writeFile(path, "5,145.5,145.5,on,");
+    QVERIFY(writeBytes(path, "5,145.5,145.5,on,"));
     Harness h;
     h.typeIntoCell(0, 1, QStringLiteral("440"));
     h.files.answers = {path};
@@ -370,6 +365,32 @@ void MainWindowTest::openRefusesShortFile() {
     QCOMPARE(h.messages.texts(), QStringList{"文件格式错误，未读入数据！"});
     QCOMPARE(h.field(0, kReceive), QStringLiteral("440.00000"));
     QCOMPARE(h.field(0, kBeat), QString());
+    QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
+}
+
+void MainWindowTest::openReportsRefusingDatabase() {
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("refusing.db"));
+    {
+        QString error;
+        QVERIFY(ChannelStore::open(db, &error));
+        auto sql = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("refuse"));
+        sql.setDatabaseName(db);
+        QVERIFY(sql.open());
+        QVERIFY(
+            QSqlQuery(sql).exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON \"信道表\" "
+                                               "BEGIN SELECT RAISE(ABORT, 'disk full'); END")));
+        sql.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("refuse"));
+    const QString path = dir.filePath(QStringLiteral("good.doc"));
+    QVERIFY(writeBytes(path, "7,145.5,145.5,on," + QByteArray(",,,").repeated(15)));
+
+    Harness h(db);
+    h.files.answers = {path};
+    h.trigger("打开");
+    QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("数据库文件无法打开：") + db});
+    QCOMPARE(h.field(0, kReceive), QString());
     QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
 }
 
@@ -404,19 +425,19 @@ void MainWindowTest::writeSendsWhatIsStillInTheEditor() {
     h.trigger("写信道");
     QCOMPARE(h.field(0, kTransmit), QStringLiteral("145.00000"));
     const QString first = frame::encodeFrame(1, h.store->record(0), QStringLiteral("  7"));
-    QTRY_VERIFY(h.port.sent.contains("A" + first.toLatin1()));
+    QTRY_VERIFY(h.port.sentText().contains("A" + first.toLatin1()));
 }
 
 void MainWindowTest::unusableDatabaseIsReported() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("notes.db"));
     const QByteArray content("these are not channels\n");
-    writeFile(path, content);
-    uitest::RecordingPresenter messages;
+    QVERIFY(writeBytes(path, content));
+    RecordingPresenter messages;
     QVERIFY(!openStoreOrReport(path, messages));
-    QCOMPARE(messages.shown, (QList<UserMessage>{{"数据库文件无法打开：" + path, "错误警告 ",
-                                                  UserMessage::Icon::Information}}));
-    QCOMPARE(readAll(path), content);
+    QCOMPARE(messages.messages(), (QList<UserMessage>{{"数据库文件无法打开：" + path, "错误警告 ",
+                                                       UserMessage::Icon::Information}}));
+    QCOMPARE(fileBytes(path), content);
 }
 
 void MainWindowTest::smallWindowsOutliveTheMainWindow() {

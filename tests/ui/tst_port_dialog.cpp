@@ -1,7 +1,8 @@
-#include "dialog_test_doubles.h"
+#include "fake_port.h"
 #include "link/port_selection.h"
 #include "ui/fonts.h"
 #include "ui/port_dialog.h"
+#include "ui_doubles.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,9 +15,13 @@
 #include <memory>
 
 using namespace qm3270;
-using namespace qm3270::testing;
+using namespace qm3270::test;
 
 namespace {
+
+QString fakeDeviceForNumber(int number) {
+    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+}
 
 const QString kCom1 = fakeDeviceForNumber(1);
 const QString kCom2 = fakeDeviceForNumber(2);
@@ -30,9 +35,10 @@ class PortDialogTest : public QObject {
 private:
     // The main window's side: its port, the selection and its message boxes.
     std::unique_ptr<QWidget> window_;
-    std::unique_ptr<BusyDevicePort> port_;
+    std::unique_ptr<FakePort> port_;
     std::unique_ptr<PortSelection> selection_;
     RecordingPresenter messages_;
+    qsizetype touchesBefore_ = 0;
 
     Dialog* show() {
         return showPortDialog(
@@ -52,15 +58,18 @@ private:
         if (!open) {
             port_->close();  // the line went away
         }
-        port_->opens = 0;
-        port_->closes = 0;
+        touchesBefore_ = port_->openAttempts().size() + port_->closes();
+    }
+    // How often the port was opened or closed since startOn().
+    qsizetype touches() const {
+        return port_->openAttempts().size() + port_->closes() - touchesBefore_;
     }
 
 private Q_SLOTS:
     void initTestCase() { installFontSubstitutions(); }
     void init() {
         window_ = std::make_unique<QWidget>();
-        port_ = std::make_unique<BusyDevicePort>();
+        port_ = std::make_unique<FakePort>();
         selection_ = std::make_unique<PortSelection>(*port_, fakeDeviceForNumber);
         messages_.shown.clear();
     }
@@ -197,7 +206,7 @@ private Q_SLOTS:
         QFETCH(QString, endDevice);
         QFETCH(QString, message);
         startOn(startNumber, startOpen);
-        port_->busy = {busy};
+        port_->refuseDevice(busy);
 
         Dialog* const dialog = show();
         QVERIFY(dialog != nullptr);
@@ -219,7 +228,7 @@ private Q_SLOTS:
             QVERIFY(messages_.shown.empty());
             QTRY_VERIFY(alive.isNull());
         } else {
-            QCOMPARE(messages_.shown.size(), size_t{1});
+            QCOMPARE(messages_.shown.size(), 1);
             if (message != QStringLiteral("?")) {
                 QCOMPARE(messages_.shown[0].message.text, message);
             }
@@ -237,14 +246,13 @@ private Q_SLOTS:
         QVERIFY(dialog != nullptr);
         const QPointer<Dialog> alive(dialog);
         clickOk(dialog);
-        QCOMPARE(port_->opens, 0);
-        QCOMPARE(port_->closes, 0);
+        QCOMPARE(touches(), 0);
         QTRY_VERIFY(alive.isNull());
     }
 
     void retryAfterBusyPort() {
         startOn(2, true);
-        port_->busy = {kCom1};
+        port_->refuseDevice(kCom1);
         Dialog* const dialog = show();
         QVERIFY(dialog != nullptr);
         const QPointer<Dialog> alive(dialog);
@@ -281,7 +289,7 @@ private Q_SLOTS:
             dialog->findChild<QComboBox*>(QStringLiteral("Combo3"))->setCurrentText(typed);
         }
         clickOk(dialog);
-        QCOMPARE(port_->opens + port_->closes, 0);
+        QCOMPARE(touches(), 0);
         QVERIFY(messages_.shown.empty());
         QVERIFY(!alive.isNull());
         QVERIFY(dialog->isVisible());
@@ -300,20 +308,20 @@ private Q_SLOTS:
         const QPointer<Dialog> alive(dialog);
         option(dialog, 2)->click();
         if (afterFailedOk) {
-            port_->busy = {kCom2};
+            port_->refuseDevice(kCom2);
             clickOk(dialog);
             QVERIFY(!alive.isNull());
         }
         const bool wasOpen = port_->isOpen();
         const int number = selection_->number();
-        const int touched = port_->opens + port_->closes;
+        const qsizetype touched = touches();
 
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("CancelButton")),
                           Qt::LeftButton);
         QTRY_VERIFY(alive.isNull());
         QCOMPARE(port_->isOpen(), wasOpen);
         QCOMPARE(selection_->number(), number);
-        QCOMPARE(port_->opens + port_->closes, touched);
+        QCOMPARE(touches(), touched);
     }
 
     void keys_data() {

@@ -1,9 +1,9 @@
 #include "channels/channel_store.h"
 #include "channels/channel_table_model.h"
-#include "dialog_test_doubles.h"
-#include "link/fake_port.h"
-#include "link/timer_firing.h"
+#include "fake_port.h"
+#include "timer_firing.h"
 #include "ui/transfer_controller.h"
+#include "ui_doubles.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -25,7 +25,7 @@ using qm3270::TransferWidgets;
 using qm3270::UserMessage;
 using qm3270::test::FakePort;
 using qm3270::test::fireTimer;
-using qm3270::testing::RecordingPresenter;
+using qm3270::test::RecordingPresenter;
 
 namespace {
 

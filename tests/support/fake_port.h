@@ -11,8 +11,8 @@
 
 namespace qm3270::test {
 
-// An in-memory serial line. It records what the program sends (with the time
-// since the fake was made), hands out scripted incoming characters, and fails,
+// An in-memory serial line, for the link and the window tests. It records what the program sends
+// (with the time since the fake was made), hands out scripted incoming characters, and fails,
 // closes or refuses devices on command.
 class FakePort : public Port {
 public:
@@ -48,11 +48,14 @@ public:
     const QList<Sent>& sent() const { return sent_; }
     QByteArray sentText() const;
     QStringList openAttempts() const { return openAttempts_; }
+    int closes() const { return closes_; }  // asked for by the program, not by open()
     int discards() const { return discards_; }
     int reads() const { return reads_; }
     qint64 elapsedMs() const { return clock_.elapsed(); }
 
 private:
+    void drop();
+
     QElapsedTimer clock_;
     bool open_ = false;
     bool drained_ = true;
@@ -61,6 +64,7 @@ private:
     QStringList openAttempts_;
     QByteArray incoming_;
     QList<Sent> sent_;
+    int closes_ = 0;
     int discards_ = 0;
     int reads_ = 0;
 };

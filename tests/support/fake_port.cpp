@@ -8,7 +8,7 @@ FakePort::FakePort(QObject* parent) : Port(parent) {
 
 bool FakePort::open(const QString& device, QString* error) {
     openAttempts_ << device;
-    close();
+    drop();
     device_ = device;
     if (refused_.contains(device)) {
         if (error != nullptr) {
@@ -21,6 +21,11 @@ bool FakePort::open(const QString& device, QString* error) {
 }
 
 void FakePort::close() {
+    ++closes_;
+    drop();
+}
+
+void FakePort::drop() {
     open_ = false;
     incoming_.clear();
 }
@@ -62,7 +67,7 @@ void FakePort::failLine() {
     if (!open_) {
         return;
     }
-    close();
+    drop();
     Q_EMIT failed(QStringLiteral("the device has gone away"));
 }
 
