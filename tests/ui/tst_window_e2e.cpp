@@ -8,7 +8,7 @@
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
 #include "ui/main_window.h"
-#include "ui_test_doubles.h"
+#include "ui_doubles.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -221,8 +221,8 @@ struct Window {
     }
 
     std::unique_ptr<ChannelStore> store;
-    uitest::RecordingPresenter messages;
-    uitest::ScriptedFileChooser files;
+    test::RecordingPresenter messages;
+    test::ScriptedFileChooser files;
     SerialPort port;
     std::unique_ptr<MainWindow> window;
     QTimer statusWatch;
@@ -350,7 +350,7 @@ void WindowE2eTest::radioFaults() {
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(!window.messages.shown.isEmpty(), kTransferTimeoutMs);
         QCOMPARE(window.texts(), QStringList{message});
-        QCOMPARE(window.messages.shown.constFirst().title, kErrorTitle);
+        QCOMPARE(window.messages.shown.constFirst().message.title, kErrorTitle);
         QVERIFY(!window.saw(kWriteDone) && !window.saw(kReadDone));
     }
     QVERIFY(window.menusEnabled());
