@@ -16,8 +16,8 @@ public:
     State feed(QChar c);
     State feed(QStringView text);  // stops at the first character that ends collecting
     State state() const { return state_; }
-    int framesComplete() const;    // whole frames received so far
-    QStringList frames() const;    // the 16 frames once Complete
+    int framesComplete() const;  // whole frames received so far
+    QStringList frames() const;  // the 16 frames once Complete
     void reset();
 
 private:
