@@ -94,6 +94,7 @@ private Q_SLOTS:
             QCOMPARE(box->windowTitle(), message.title);
             QCOMPARE(int(box->icon()), boxIcon);
             QCOMPARE(box->buttons().size(), qsizetype{1});
+            QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
             box->button(QMessageBox::Ok)->click();
             answered = true;
         });
