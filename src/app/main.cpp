@@ -8,6 +8,7 @@
 #include "ui/fonts.h"
 #include "ui/main_window.h"
 #include "ui/message_presenter.h"
+#include "ui/qt_texts.h"
 #include "ui/quit_when_all_closed.h"
 #include "ui/store_opening.h"
 
@@ -97,6 +98,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("qm3270"));
     QApplication::setApplicationVersion(QStringLiteral(QM3270_VERSION));
     installFontSubstitutions();
+    installQtChineseTexts(&app);
 
     BoxMessagePresenter messages;
     auto store = openStoreOrReport(options.databasePath, messages);

@@ -1,5 +1,6 @@
 #include "ui/message_presenter.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace qm3270 {
@@ -22,6 +23,9 @@ QMessageBox::Icon boxIcon(UserMessage::Icon icon) {
 
 void BoxMessagePresenter::show(QWidget* parent, const UserMessage& message) {
     QMessageBox box(boxIcon(message.icon), message.title, message.text, QMessageBox::Ok, parent);
+    // The program's texts are all Chinese; the button is captioned like every
+    // other OK button of the program, whatever language the desktop speaks.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/file_chooser.h"
 #include "ui/message_presenter.h"
+#include "ui/qt_texts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -94,11 +96,27 @@ private Q_SLOTS:
             QCOMPARE(box->windowTitle(), message.title);
             QCOMPARE(int(box->icon()), boxIcon);
             QCOMPARE(box->buttons().size(), qsizetype{1});
+            QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
             box->button(QMessageBox::Ok)->click();
             answered = true;
         });
         BoxMessagePresenter().show(nullptr, message);
         QVERIFY(answered);
+    }
+
+    // Last: the translation stays installed for the rest of the program.
+    void fileDialogSpeaksChinese() {
+        if (!installQtChineseTexts(this)) {
+            QSKIP("Qt's Chinese translations are not installed");
+        }
+        QString cancel;
+        whenShown<QFileDialog>([&](QFileDialog* dialog) {
+            cancel =
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text();
+            dialog->reject();
+        });
+        DialogFileChooser().chooseOpen(nullptr, QString());
+        QCOMPARE(cancel, QStringLiteral("取消"));
     }
 };
 
