@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite
     libgl-dev libvulkan-dev
     googletest libgtest-dev libgmock-dev
-    qt6-qpa-plugins
+    qt6-qpa-plugins qt6-translations-l10n
     fonts-arphic-ukai fonts-arphic-uming
     xvfb xauth
 )
