@@ -5,6 +5,7 @@
 
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
+#include "sim/radio_process.h"
 #include "ui/file_chooser.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"
@@ -93,55 +94,35 @@ ChannelTable emptyTable() {
 // One qm3270-radio with a character log.
 class Radio {
 public:
-    Radio(const QString& program, const QString& logPath) : logPath_(logPath) {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(program, {QStringLiteral("--log"), logPath});
-        QElapsedTimer clock;
-        clock.start();
-        while (!process_.canReadLine() && clock.elapsed() < 5000 &&
-               process_.state() != QProcess::NotRunning) {
-            process_.waitForReadyRead(100);
-        }
-        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-        if (device_.isEmpty()) {
+    Radio(const QString& program, const QString& logPath)
+        : process_(program, {QStringLiteral("--log"), logPath}), logPath_(logPath) {
+        if (process_.device().isEmpty()) {
             fail(QStringLiteral("cannot start %1").arg(program));
         }
     }
-    ~Radio() {
-        process_.terminate();
-        process_.waitForFinished(3000);
-    }
-    Radio(const Radio&) = delete;
-    Radio& operator=(const Radio&) = delete;
 
-    QString device() const { return device_; }
+    QString device() const { return process_.device(); }
 
     struct Heard {
         double atMs;  // the radio's clock
         char character;
     };
-    // The characters the radio received ("in") or sent ("out"), from byte
-    // `offset` of its log on.
-    std::vector<Heard> logSince(qint64 offset, QByteArrayView direction = "in") const {
-        std::vector<Heard> heard;
-        QFile log(logPath_);
-        if (!log.open(QIODevice::ReadOnly | QIODevice::Text) || !log.seek(offset)) {
-            return heard;
-        }
-        while (!log.atEnd()) {
-            const QList<QByteArray> parts = log.readLine().simplified().split(' ');
-            if (parts.size() == 3 && parts.at(1) == direction && parts.at(2).size() == 1) {
-                heard.push_back({parts.at(0).toDouble() * 1000.0, parts.at(2).at(0)});
+    // The characters the radio received (`heard`) or sent, from byte `offset`
+    // of its log on.
+    std::vector<Heard> logSince(qint64 offset, bool heard = true) const {
+        std::vector<Heard> characters;
+        for (const RadioProcess::LogEntry& entry : RadioProcess::readLog(logPath_, offset)) {
+            if (entry.heard == heard) {
+                characters.push_back({entry.atSeconds * 1000.0, entry.character});
             }
         }
-        return heard;
+        return characters;
     }
     qint64 logSize() const { return QFileInfo(logPath_).size(); }
 
 private:
-    QProcess process_;
+    RadioProcess process_;
     QString logPath_;
-    QString device_;
 };
 
 // Ticks every 2 ms and keeps the longest gap between two ticks: how long the
@@ -388,7 +369,7 @@ int main(int argc, char* argv[]) {
         awaitedStatus.clear();
         m.readMs = lastRowStoredMs - readClickMs;
         const auto command = radio.logSince(readLogOffset);
-        const auto answer = radio.logSince(readLogOffset, "out");
+        const auto answer = radio.logSince(readLogOffset, false);
         if (!command.empty() && !answer.empty()) {
             m.radioAnswerMs = answer.back().atMs - command.front().atMs;
         }

@@ -2,6 +2,7 @@
 // the real serial port, the real periods, the radio's faults.
 
 #include "cli_runner.h"
+#include "sim/radio_process.h"
 #include "test_files.h"
 
 #include <QElapsedTimer>
@@ -51,34 +52,9 @@ CliRun timedRun(const QStringList& arguments, qint64* milliseconds) {
 }
 
 // One qm3270-radio for one test, terminated when the test is done.
-class SimulatedRadio {
+class SimulatedRadio : public qm3270::RadioProcess {
 public:
-    explicit SimulatedRadio(const QStringList& arguments) {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(kRadio, arguments);
-        QElapsedTimer clock;
-        clock.start();
-        while (!process_.canReadLine() && clock.elapsed() < 5000 &&
-               process_.state() != QProcess::NotRunning) {
-            process_.waitForReadyRead(100);
-        }
-        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~SimulatedRadio() {
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    SimulatedRadio(const SimulatedRadio&) = delete;
-    SimulatedRadio& operator=(const SimulatedRadio&) = delete;
-
-    QString device() const { return device_; }
-
-private:
-    QProcess process_;
-    QString device_;
+    explicit SimulatedRadio(const QStringList& arguments) : RadioProcess(kRadio, arguments) {}
 };
 
 // A radio that takes every write and forgets it: it answers the read command

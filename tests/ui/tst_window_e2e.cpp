@@ -7,6 +7,7 @@
 #include "link/write_data.h"
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
+#include "sim/radio_process.h"
 #include "ui/main_window.h"
 #include "ui_doubles.h"
 
@@ -98,59 +99,29 @@ QByteArray writeFor(const ChannelTable& table, const QString& squelch) {
 }
 
 // One qm3270-radio, terminated when done; --log and --memory in `folder`.
-class RadioProcess {
+class RadioWithLog : public RadioProcess {
 public:
-    RadioProcess(const QString& folder, const QStringList& faults)
-        : log_(folder + QStringLiteral("/radio.log")),
-          memory_(folder + QStringLiteral("/radio.doc")) {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(kRadioProgram, QStringList{QStringLiteral("--log"), log_,
-                                                  QStringLiteral("--memory"), memory_} +
-                                          faults);
-        QElapsedTimer clock;
-        clock.start();
-        while (!process_.canReadLine() && clock.elapsed() < 5000 &&
-               process_.state() != QProcess::NotRunning) {
-            process_.waitForReadyRead(100);
-        }
-        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~RadioProcess() {
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    RadioProcess(const RadioProcess&) = delete;
-    RadioProcess& operator=(const RadioProcess&) = delete;
+    RadioWithLog(const QString& folder, const QStringList& faults)
+        : RadioProcess(kRadioProgram, QStringList{QStringLiteral("--log"), logPath(folder),
+                                                  QStringLiteral("--memory"), memoryPath(folder)} +
+                                          faults),
+          log_(logPath(folder)),
+          memory_(memoryPath(folder)) {}
 
-    QString device() const { return device_; }
     QByteArray memory() const {
         QFile file(memory_);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     // Every character the radio heard, in order.
-    QByteArray received() const {
-        QFile file(log_);
-        QByteArray heard;
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            return heard;
-        }
-        while (!file.atEnd()) {
-            const QList<QByteArray> parts = file.readLine().simplified().split(' ');
-            if (parts.size() == 3 && parts.at(1) == "in" && parts.at(2).size() == 1) {
-                heard += parts.at(2);
-            }
-        }
-        return heard;
-    }
+    QByteArray received() const { return logText(log_, true); }
 
 private:
-    QProcess process_;
+    static QString logPath(const QString& folder) { return folder + QStringLiteral("/radio.log"); }
+    static QString memoryPath(const QString& folder) {
+        return folder + QStringLiteral("/radio.doc");
+    }
     QString log_;
     QString memory_;
-    QString device_;
 };
 
 // The main window over a channel database in `folder`, its port on `device`,
@@ -267,7 +238,7 @@ private slots:
 // and the squelch box come back as they were.
 void WindowE2eTest::writeThenReadBack() {
     QTemporaryDir folder;
-    RadioProcess radio(folder.path(), {});
+    RadioWithLog radio(folder.path(), {});
     QVERIFY(!radio.device().isEmpty());
     Window window(folder.path(), radio.device());
     const ChannelTable table = writtenTable();
@@ -332,7 +303,7 @@ void WindowE2eTest::radioFaults() {
     QFETCH(bool, radioTakesTheWrite);
 
     QTemporaryDir folder;
-    RadioProcess radio(folder.path(), faults);
+    RadioWithLog radio(folder.path(), faults);
     QVERIFY(!radio.device().isEmpty());
     const QByteArray memoryBefore = radio.memory();
     Window window(folder.path(), radio.device());
