@@ -263,9 +263,6 @@ int main(int argc, char* argv[]) {
                        .port = port,
                        .messages = messages,
                        .files = files,
-                       .deviceForNumber = &SerialPort::deviceForNumber,
-                       .timing = LinkTiming{},
-                       .today = QDate::currentDate(),
                        .explicitPort = radio.device()});
     bool painted = false;
     struct PaintSpy : QObject {

@@ -112,9 +112,6 @@ int main(int argc, char* argv[]) {
                                 .port = port,
                                 .messages = messages,
                                 .files = files,
-                                .deviceForNumber = &SerialPort::deviceForNumber,
-                                .timing = LinkTiming{},
-                                .today = QDate::currentDate(),
                                 .explicitPort = startUpDevice(options, app)};
 
     MainWindow window(services);

@@ -2,6 +2,7 @@
 
 #include "link/link_timing.h"
 #include "link/port_selection.h"
+#include "link/serial_port.h"
 
 #include <QDate>
 #include <QString>
@@ -22,7 +23,8 @@ struct MainWindowServices {
     Port& port;
     MessagePresenter& messages;
     FileChooser& files;
-    PortSelection::DeviceForNumber deviceForNumber;  // COM1/COM2 → device name
+    // COM1/COM2 → device name
+    PortSelection::DeviceForNumber deviceForNumber = &SerialPort::deviceForNumber;
     LinkTiming timing{};
     QDate today = QDate::currentDate();   // shown once in Label8
     std::optional<QString> explicitPort;  // --port: replaces COM1/COM2 at start-up

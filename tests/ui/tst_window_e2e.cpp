@@ -135,9 +135,6 @@ struct Window {
                                     .port = port,
                                     .messages = messages,
                                     .files = files,
-                                    .deviceForNumber = &SerialPort::deviceForNumber,
-                                    .timing = LinkTiming{},
-                                    .today = QDate::currentDate(),
                                     .explicitPort = device};
         window = std::make_unique<MainWindow>(services);
         window->startUp();
