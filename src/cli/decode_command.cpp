@@ -29,7 +29,7 @@ QString readStandardInput() {
 
 // The same all-or-nothing check as a read from the radio: late "C"s first,
 // then exactly 16 frames of digits.
-std::optional<QString> checkedFrames(const QString& text, QString& reason) {
+std::optional<QStringList> checkedFrames(const QString& text, QString& reason) {
     FrameCollector collector;
     const FrameCollector::State state = collector.feed(text);
     qsizetype leading = 0;
@@ -45,7 +45,7 @@ std::optional<QString> checkedFrames(const QString& text, QString& reason) {
     } else if (received > kAnswerLength) {
         reason = QStringLiteral("%1 characters after the 16th frame").arg(received - kAnswerLength);
     } else {
-        return collector.frames().join(QString());
+        return collector.frames();
     }
     return std::nullopt;
 }
@@ -64,7 +64,7 @@ int runDecode(const QStringList& arguments) {
     }
 
     const QString text = readStandardInput();
-    QString digits;
+    QStringList frames;
     if (parser.isSet(raw)) {
         if (text.size() < kAnswerLength) {
             return fail(kBadInput, QStringLiteral("decode frames"),
@@ -72,7 +72,9 @@ int runDecode(const QStringList& arguments) {
                             .arg(text.size())
                             .arg(kAnswerLength));
         }
-        digits = text.left(kAnswerLength);
+        for (qsizetype k = 0; k < frame::kFramesPerTransfer; ++k) {
+            frames << text.mid(k * frame::kFrameLength, frame::kFrameLength);
+        }
     } else {
         QString reason;
         const auto checked = checkedFrames(text, reason);
@@ -81,20 +83,11 @@ int runDecode(const QStringList& arguments) {
                         QString::fromUtf16(link_messages::kReadFailed) + QStringLiteral(" (") +
                             reason + u')');
         }
-        digits = *checked;
+        frames = *checked;
     }
 
-    ChannelTable rows;
-    QString squelch;
-    for (int k = 0; k < frame::kFramesPerTransfer; ++k) {
-        const auto decoded = frame::decodeFrame(
-            QStringView(digits).mid(k * frame::kFrameLength, frame::kFrameLength));
-        rows.at(static_cast<std::size_t>(k)) = decoded.record;
-        if (k == 0) {
-            squelch = decoded.squelch;
-        }
-    }
-    printOut(formatChannelFile(squelch, rows) + u'\n');
+    const frame::DecodedTable decoded = frame::decodeFrames(frames);
+    printOut(formatChannelFile(decoded.squelch, decoded.rows) + u'\n');
     return kSuccess;
 }
 

@@ -8,20 +8,6 @@ namespace qm3270::cli {
 
 namespace {
 
-// What the window holds after a read of these frames: the rows as the read
-// decodes them and, from frame 1, the squelch digit.
-ChannelFile channelFileFromFrames(const QStringList& frames) {
-    ChannelFile file;
-    for (int k = 0; k < frame::kFramesPerTransfer; ++k) {
-        const auto decoded = frame::decodeFrame(frames.at(k));
-        file.rows.at(static_cast<std::size_t>(k)) = decoded.record;
-        if (k == 0) {
-            file.squelch = decoded.squelch;
-        }
-    }
-    return file;
-}
-
 int runRead(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -45,7 +31,8 @@ int runRead(const QStringList& arguments) {
     if (const auto* failure = std::get_if<QString>(&answer)) {
         return fail(kRadioFailure, QStringLiteral("read the radio"), *failure);
     }
-    const ChannelFile file = channelFileFromFrames(std::get<QStringList>(answer));
+    // What the window holds after a read of these frames.
+    const frame::DecodedTable file = frame::decodeFrames(std::get<QStringList>(answer));
 
     if (parser.isSet(output)) {
         const QString path = parser.value(output);

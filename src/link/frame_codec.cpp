@@ -108,4 +108,16 @@ DecodedFrame decodeFrame(QStringView frame) {
     return decoded;
 }
 
+DecodedTable decodeFrames(const QStringList& frames) {
+    DecodedTable table;
+    for (qsizetype k = 0; k < frames.size() && k < kFramesPerTransfer; ++k) {
+        DecodedFrame decoded = decodeFrame(frames.at(k));
+        if (k == 0) {
+            table.squelch = decoded.squelch;
+        }
+        table.rows.at(static_cast<std::size_t>(k)) = std::move(decoded.record);
+    }
+    return table;
+}
+
 }  // namespace qm3270::frame

@@ -3,6 +3,7 @@
 #include "channels/channel_record.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace qm3270::frame {
@@ -38,5 +39,13 @@ struct DecodedFrame {
     QString squelch;
 };
 DecodedFrame decodeFrame(QStringView frame);
+
+// A read's 16 frames, channel 1 first, as the read stores them: the rows
+// (fields 1..3) and the squelch character of frame 1.
+struct DecodedTable {
+    QString squelch;
+    ChannelTable rows;
+};
+DecodedTable decodeFrames(const QStringList& frames);
 
 }  // namespace qm3270::frame

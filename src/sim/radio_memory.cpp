@@ -33,15 +33,12 @@ std::variant<RadioEngine::Frames, QString> framesFromChannelFile(const ChannelFi
 }
 
 ChannelFile channelFileFromFrames(const RadioEngine::Frames& frames) {
-    ChannelFile file;
-    for (std::size_t k = 0; k < frames.size(); ++k) {
-        frame::DecodedFrame decoded = frame::decodeFrame(QString::fromLatin1(frames.at(k)));
-        if (k == 0) {
-            file.squelch = decoded.squelch;
-        }
-        file.rows.at(k) = std::move(decoded.record);
+    QStringList text;
+    for (const QByteArray& frame : frames) {
+        text << QString::fromLatin1(frame);
     }
-    return file;
+    frame::DecodedTable decoded = frame::decodeFrames(text);
+    return {std::move(decoded.squelch), decoded.rows};
 }
 
 std::variant<RadioEngine::Frames, QString> loadRadioMemory(const QString& path) {

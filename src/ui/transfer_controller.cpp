@@ -137,24 +137,13 @@ void TransferController::startRead() {
 }
 
 void TransferController::readSucceeded(const QStringList& frames) {
-    ChannelTable rows = store_.records();
-    QString squelch;
-    for (int i = 0; i < kChannelCount && i < frames.size(); ++i) {
-        const frame::DecodedFrame decoded = frame::decodeFrame(frames.at(i));
-        auto& row = rows.at(static_cast<std::size_t>(i));
-        for (const int column : {kReceive, kTransmit, kBeat}) {
-            row[column] = decoded.record[column];
-        }
-        if (i == 0) {
-            squelch = decoded.squelch;
-        }
-    }
+    const frame::DecodedTable decoded = frame::decodeFrames(frames);
     // All 16 rows or none; the squelch box only once the table has taken them.
-    if (!store_.replaceColumns(rows, {kReceive, kTransmit, kBeat})) {
+    if (!store_.replaceColumns(decoded.rows, {kReceive, kTransmit, kBeat})) {
         readFailed(link_messages::transferError(link_messages::kReadFailed));
         return;
     }
-    widgets_.squelch->setEditText(squelch);  // through the box's own limit rule
+    widgets_.squelch->setEditText(decoded.squelch);  // through the box's own limit rule
     widgets_.status->setText(QString::fromUtf16(kReadDone));
     widgets_.progress->setValue(0);
     eraser_->start();
