@@ -12,6 +12,9 @@ struct UserMessage {
     QString text;
     QString title;
     Icon icon = Icon::Information;
+    // The system's or SQLite's own words, shown as the box's detailed text; the
+    // fixed text above never carries them.
+    QString detail{};
 
     bool operator==(const UserMessage&) const = default;
 };

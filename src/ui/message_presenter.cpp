@@ -26,6 +26,9 @@ void BoxMessagePresenter::show(QWidget* parent, const UserMessage& message) {
     // The program's texts are all Chinese; the button is captioned like every
     // other OK button of the program, whatever language the desktop speaks.
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    if (!message.detail.isEmpty()) {
+        box.setDetailedText(message.detail);
+    }
     box.exec();
 }
 
