@@ -5,7 +5,7 @@
 
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
-#include "sim/radio_process.h"
+#include "radio_process.h"
 #include "ui/file_chooser.h"
 #include "ui/fonts.h"
 #include "ui/main_window.h"

@@ -5,9 +5,9 @@
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
 #include "link/write_data.h"
+#include "radio_process.h"
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
-#include "sim/radio_process.h"
 #include "ui/main_window.h"
 #include "ui_doubles.h"
 
