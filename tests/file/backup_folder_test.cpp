@@ -79,32 +79,33 @@ TEST_F(Backups, SameSecondNeverReplacesABackup) {
 }
 
 TEST_F(Backups, KeepsTheNewestFiveHundredAndNothingElseIsTouched) {
+    // 500 backups, the first second holding two of them (-2 is the later one).
     ASSERT_TRUE(QDir().mkpath(folder.folder()));
     const QDateTime first(QDate(2025, 1, 1), QTime(0, 0));
-    for (int k = 0; k < BackupFolder::kKept; ++k) {
-        const QString name = first.addSecs(k).toString("yyyyMMdd-HHmmss") + "-before-read.doc";
-        ASSERT_TRUE(writeBytes(folder.folder() + '/' + name, "old"));
+    QStringList old = {"20250101-000000-before-read-2.doc"};
+    for (int k = 0; k < BackupFolder::kKept - 1; ++k) {
+        old << first.addSecs(k).toString("yyyyMMdd-HHmmss") + "-before-read.doc";
     }
     const QStringList foreign = {"20250101-000000-before-read.txt", "20250101-000000-mine.doc",
                                  "notes.doc", "20250101-000000-before-read.doc.bak"};
-    for (const QString& name : foreign) {
-        ASSERT_TRUE(writeBytes(folder.folder() + '/' + name, "mine"));
+    for (const QString& name : old + foreign) {
+        ASSERT_TRUE(writeBytes(folder.folder() + '/' + name, name.toUtf8()));
     }
+    const auto kept = [&](const char* name) { return names().contains(QString::fromLatin1(name)); };
 
     saved(BackupFolder::Event::Written, "150");
-    QStringList left = names();
-    EXPECT_EQ(left.size(), BackupFolder::kKept + foreign.size());
-    EXPECT_FALSE(left.contains("20250101-000000-before-read.doc"));
-    EXPECT_TRUE(left.contains("20250101-000001-before-read.doc"));
-    EXPECT_TRUE(left.contains("20261208-093005-written.doc"));
+    EXPECT_EQ(names().size(), BackupFolder::kKept + foreign.size());
+    EXPECT_FALSE(kept("20250101-000000-before-read.doc"));
+    EXPECT_TRUE(kept("20250101-000000-before-read-2.doc"));
+    EXPECT_TRUE(kept("20261208-093005-written.doc"));
     for (const QString& name : foreign) {
-        EXPECT_EQ(fileBytes(folder.folder() + '/' + name), "mine") << name.toStdString();
+        EXPECT_EQ(fileBytes(folder.folder() + '/' + name), name.toUtf8());
     }
 
     // With the clock set back the new backup looks oldest, and still stays.
-    const QString past = saved(BackupFolder::Event::BeforeOpen, "160", first.addDays(-1));
-    EXPECT_TRUE(QFile::exists(past));
-    EXPECT_FALSE(names().contains("20250101-000001-before-read.doc"));
+    saved(BackupFolder::Event::BeforeOpen, "160", first.addDays(-1));
+    EXPECT_TRUE(kept("20241231-000000-before-open.doc"));
+    EXPECT_FALSE(kept("20250101-000000-before-read-2.doc"));
     EXPECT_EQ(names().size(), BackupFolder::kKept + foreign.size());
 }
 
