@@ -32,8 +32,14 @@ std::variant<ChannelFile, UserMessage> parseChannelFile(const QByteArray& bytes)
 // From a path: the file that cannot be read gets "文件无法打开！".
 std::variant<ChannelFile, UserMessage> readChannelFile(const QString& path);
 
-// Atomic save; on failure the message (with the system's reason) and any old
-// file is left as it was.
+// The one save behind every writer of channel files (保存, the command line,
+// the backups, the simulator's memory): whole or not at all. Returns the
+// system's reason on failure; any old file is then left byte for byte as it was.
+std::optional<QString> writeChannelFile(const QString& path, const QString& squelch,
+                                        const ChannelTable& rows);
+
+// writeChannelFile() with its failure as the user sees it: "文件保存失败！" and
+// a line with the system's reason.
 std::optional<UserMessage> saveChannelFile(const QString& path, const QString& squelch,
                                            const ChannelTable& rows);
 

@@ -1,6 +1,8 @@
 #include "file/channel_file.h"
 
+#include "file_size_limit.h"
 #include "qstring_printer.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -171,6 +173,22 @@ TEST_F(ChannelFileOnDisk, FailedSaveReportsTheReasonAndKeepsTheOldFile) {
     const auto old = readChannelFile(path("a.doc"));
     ASSERT_TRUE(std::holds_alternative<ChannelFile>(old));
     EXPECT_EQ(std::get<ChannelFile>(old).rows, twoChannels());
+}
+
+// A disk that fills during the save: the first bytes go out, the rest do not.
+// (QSaveFile alone reported this as saved and put the cut-off file in place.)
+TEST_F(ChannelFileOnDisk, SaveCutShortByAFullDiskKeepsTheOldFile) {
+    const QString saved = path("a.doc");
+    ASSERT_FALSE(saveChannelFile(saved, QStringLiteral("  3"), twoChannels()));
+    for (const rlim_t room : {rlim_t{0}, rlim_t{16}}) {
+        const auto failure = test::failureUnderFileSizeLimit(room, [&] {
+            const auto message = saveChannelFile(saved, QStringLiteral("3"), emptyTable());
+            return message ? message->text : QString();
+        });
+        EXPECT_EQ(failure, QStringLiteral("文件保存失败！\nFile too large")) << room;
+        EXPECT_EQ(test::fileBytes(saved), QByteArray(kTwoChannelsText)) << room;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.doc"}) << room;
+    }
 }
 
 }  // namespace
