@@ -26,6 +26,9 @@ const QStringList kColumns = {QStringLiteral("信道号"), QStringLiteral("接�
 // sees the file keeps SQLite from ever treating someone's document as a database.
 const QByteArray kSqliteHeader("SQLite format 3\0", 16);
 
+// How long a statement waits for another program's lock on the file.
+constexpr int kLockWaitMs = 500;
+
 QString quoted(const QString& identifier) {
     return QLatin1Char('"') + identifier + QLatin1Char('"');
 }
@@ -91,6 +94,7 @@ struct ChannelStore::Private {
     std::array<bool, kChannelCount> unsaved{};  // in memory, not yet in the file
     int current = -1;
     QString lastError;
+    bool refusalTold = false;  // writeRefused was emitted and nothing has been written since
 
     ~Private() {
         db.close();
@@ -114,9 +118,40 @@ struct ChannelStore::Private {
     int readRows();  // -1 when the table cannot be read
     bool load();
 
+    // A writing transaction. BEGIN IMMEDIATE takes the write lock at once, so a
+    // lock held by another program shows here, within one wait, and not only
+    // at COMMIT after every row has been written.
+    bool begin();
+    bool commit();  // rolls back when the commit fails, so no transaction stays open
+    bool abandon(const QString& reason);
+    bool exec(const QString& sql);
+
     bool writeRow(int row, const ChannelRecord& record);
-    bool writeUnsaved();
+    // Writes the rows in memory that are not in the file yet (only `row` when
+    // given) in one transaction: every row lands, or none and all stay unsaved.
+    bool writeUnsaved(int row = -1);
 };
+
+bool ChannelStore::Private::exec(const QString& sql) {
+    QSqlQuery query(db);
+    return query.exec(sql) || fail(query);
+}
+
+bool ChannelStore::Private::begin() {
+    return exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+bool ChannelStore::Private::commit() {
+    if (exec(QStringLiteral("COMMIT"))) {
+        return true;
+    }
+    return abandon(lastError);
+}
+
+bool ChannelStore::Private::abandon(const QString& reason) {
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    return fail(reason);
+}
 
 bool ChannelStore::Private::prepareTable() {
     QSqlQuery query(db);
@@ -216,15 +251,11 @@ bool ChannelStore::Private::load() {
 // New rows go in after the last rowid, so a repaired table keeps its rows in
 // place and continues the channel count where the short one stopped.
 bool ChannelStore::Private::addRows(int present, bool createTable) {
-    if (!db.transaction()) {
-        return fail(db.lastError().text());
-    }
-    const auto abandon = [this](const QSqlQuery& failed) {
-        fail(failed);
-        db.rollback();
+    if (!begin()) {
         return false;
-    };
+    }
     QSqlQuery query(db);
+    const auto abandonWith = [this, &query] { return abandon(query.lastError().text()); };
     if (createTable) {
         QStringList definitions;
         for (const QString& column : kColumns) {
@@ -232,7 +263,7 @@ bool ChannelStore::Private::addRows(int present, bool createTable) {
         }
         if (!query.exec(QStringLiteral("CREATE TABLE %1 (%2)")
                             .arg(quoted(kTable), definitions.join(QStringLiteral(", "))))) {
-            return abandon(query);
+            return abandonWith();
         }
     }
     query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?, ?, ?, ?)")
@@ -244,16 +275,11 @@ bool ChannelStore::Private::addRows(int present, bool createTable) {
         query.addBindValue(empty);
         query.addBindValue(empty);
         if (!query.exec()) {
-            return abandon(query);
+            return abandonWith();
         }
     }
     query.finish();
-    if (!db.commit()) {
-        fail(db.lastError().text());
-        db.rollback();
-        return false;
-    }
-    return true;
+    return commit();
 }
 
 bool ChannelStore::Private::writeRow(int row, const ChannelRecord& record) {
@@ -278,19 +304,37 @@ bool ChannelStore::Private::writeRow(int row, const ChannelRecord& record) {
     return true;
 }
 
-bool ChannelStore::Private::writeUnsaved() {
-    bool allWritten = true;
-    for (int row = 0; row < kChannelCount; ++row) {
-        if (!unsaved.at(at(row))) {
-            continue;
-        }
-        if (writeRow(row, records.at(at(row)))) {
-            unsaved.at(at(row)) = false;
-        } else {
-            allWritten = false;
+bool ChannelStore::Private::writeUnsaved(int row) {
+    const auto due = [this, row](int candidate) {
+        return unsaved.at(at(candidate)) && (row < 0 || candidate == row);
+    };
+    bool any = false;
+    for (int candidate = 0; candidate < kChannelCount; ++candidate) {
+        any = any || due(candidate);
+    }
+    if (!any) {
+        return true;
+    }
+    // One transaction for all of them: a locked file costs one wait, not one
+    // per row, and the rows never land half.
+    if (!begin()) {
+        return false;
+    }
+    for (int candidate = 0; candidate < kChannelCount; ++candidate) {
+        if (due(candidate) && !writeRow(candidate, records.at(at(candidate)))) {
+            return abandon(lastError);
         }
     }
-    return allWritten;
+    if (!commit()) {
+        return false;
+    }
+    for (int candidate = 0; candidate < kChannelCount; ++candidate) {
+        if (due(candidate)) {
+            unsaved.at(at(candidate)) = false;
+        }
+    }
+    refusalTold = false;
+    return true;
 }
 
 std::unique_ptr<ChannelStore> ChannelStore::open(const QString& path, QString* error) {
@@ -330,6 +374,11 @@ std::unique_ptr<ChannelStore> ChannelStore::open(const QString& path, QString* e
     d->connection = nextConnectionName();
     d->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connection);
     d->db.setDatabaseName(path);
+    // Another program may hold the file locked (a backup tool, a database
+    // browser). The driver's default is to wait 5 s, all that time with the
+    // window frozen; half a second covers a short transaction of someone else's
+    // and then the write is refused and kept pending instead.
+    d->db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockWaitMs));
     const bool ready = d->db.open() ? d->prepareTable() : d->fail(d->db.lastError().text());
     if (!ready) {
         const QString reason = d->lastError;
@@ -356,9 +405,10 @@ ChannelStore::ChannelStore(std::unique_ptr<Private> d) : d_(std::move(d)) {}
 
 ChannelStore::~ChannelStore() {
     // Closing the window must not lose what was typed into the current row. The
-    // window commits before it closes and tells the user; this is the last try.
+    // window commits before it closes and keeps a table the file refuses as a
+    // backup; this is the last try, and there is nobody left to tell.
     if (!d_->writeUnsaved()) {
-        qWarning("qm3270: channel edits not saved to %s: %s", qUtf8Printable(d_->path),
+        qWarning("qm3270: channel edits not written to %s: %s", qUtf8Printable(d_->path),
                  qUtf8Printable(d_->lastError));
     }
 }
@@ -388,7 +438,7 @@ bool ChannelStore::setCurrentRow(int row) {
     }
     // The grid has already moved; a refused write must not hold the cursor back,
     // it keeps the edit pending for the next commit instead.
-    const bool written = d_->writeUnsaved();
+    const bool written = writeKept();
     d_->current = row;
     Q_EMIT currentRowChanged(row);
     return written;
@@ -404,7 +454,21 @@ bool ChannelStore::hasPendingEdit() const {
 }
 
 bool ChannelStore::commitPending() {
-    return d_->writeUnsaved();
+    return writeKept();
+}
+
+bool ChannelStore::writeKept(int row) {
+    if (d_->writeUnsaved(row)) {
+        return true;
+    }
+    // Every row change retries, and would repeat the message while the file
+    // stays locked or full; the user hears of it once, and again only after
+    // the file has taken a write in between.
+    if (!d_->refusalTold) {
+        d_->refusalTold = true;
+        Q_EMIT writeRefused(d_->lastError);
+    }
+    return false;
 }
 
 bool ChannelStore::setField(int row, int column, const Field& value) {
@@ -419,17 +483,10 @@ bool ChannelStore::setField(int row, int column, const Field& value) {
         record[column] = newValue;
         d_->unsaved.at(index) = true;
     }
-    bool written = true;
-    if (row != d_->current && d_->unsaved.at(index)) {
-        written = d_->writeRow(row, record);
-        if (written) {
-            d_->unsaved.at(index) = false;
-        }
-    }
     if (changed) {
         Q_EMIT rowChanged(row);
     }
-    return written;
+    return row == d_->current || writeKept(row);
 }
 
 bool ChannelStore::replaceColumns(const ChannelTable& rows, std::initializer_list<int> columns) {
@@ -445,21 +502,19 @@ bool ChannelStore::replaceColumns(const ChannelTable& rows, std::initializer_lis
 
     // Every row is written in full, so a pending edit lands in the same
     // transaction: the file ends up exactly as memory, or as it was.
-    if (!d_->db.transaction()) {
-        return d_->fail(d_->db.lastError().text());
+    if (!d_->begin()) {
+        return false;
     }
     for (int row = 0; row < kChannelCount; ++row) {
         if (!d_->writeRow(row, next.at(Private::at(row)))) {
-            d_->db.rollback();
-            return false;
+            return d_->abandon(d_->lastError);
         }
     }
-    if (!d_->db.commit()) {
-        d_->fail(d_->db.lastError().text());
-        d_->db.rollback();
+    if (!d_->commit()) {
         return false;
     }
 
+    d_->refusalTold = false;
     const ChannelTable previous = std::exchange(d_->records, next);
     d_->unsaved.fill(false);
     for (int row = 0; row < kChannelCount; ++row) {

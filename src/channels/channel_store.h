@@ -16,9 +16,11 @@ namespace qm3270 {
 // any other row, and every multi-row change, is written at once, the latter in
 // one transaction. Rows are addressed by position 0..15 in stored (rowid) order.
 //
-// A write the database refuses (disk full, read-only file) never loses the
-// text: it stays in memory as a pending edit, the call returns false with the
-// reason in lastError(), and every later commit tries it again.
+// A write the database refuses (read-only file, full disk, a lock another
+// program holds longer than half a second) never loses the text: it stays in
+// memory as a pending edit, the call returns false with the reason in
+// lastError(), and every later commit tries it again. No statement waits
+// longer than half a second for a lock, so the window never freezes for long.
 class ChannelStore : public QObject {
     Q_OBJECT
 
@@ -56,7 +58,9 @@ public:
     bool setField(int row, int column, const Field& value);
 
     // Replaces the given columns of all 16 rows in one transaction, together with
-    // any pending edit. Nothing changes, in the file or in memory, when it fails.
+    // any pending edit. Nothing changes, in the file or in memory, when it fails;
+    // the new rows are dropped, not kept, so the caller tells the user itself
+    // (writeRefused is not emitted for it).
     bool replaceColumns(const ChannelTable& rows, std::initializer_list<int> columns);
 
     QString lastError() const;
@@ -64,10 +68,14 @@ public:
 Q_SIGNALS:
     void rowChanged(int row);  // a field of this row changed (pending or written)
     void currentRowChanged(int row);
+    // Edits are kept in memory because the file refused them. Emitted at the
+    // first refusal, and after that only once the file has taken a write again.
+    void writeRefused(const QString& reason);
 
 private:
     struct Private;
     explicit ChannelStore(std::unique_ptr<Private> d);
+    bool writeKept(int row = -1);  // writes what is unsaved (only `row` when given)
     std::unique_ptr<Private> d_;
 };
 

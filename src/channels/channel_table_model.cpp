@@ -2,6 +2,7 @@
 
 #include "channels/channel_store.h"
 #include "channels/edit_rules.h"
+#include "channels/messages.h"
 
 #include <array>
 #include <utility>
@@ -25,6 +26,13 @@ ChannelTableModel::ChannelTableModel(ChannelStore& store, Messenger messenger, Q
         if (row >= 0 && row < kChannelCount) {
             Q_EMIT dataChanged(index(row, 0), index(row, kColumnCount - 1),
                                {Qt::DisplayRole, Qt::EditRole});
+        }
+    });
+    // The refused edit stays in the grid; the user must know it is not in the
+    // file yet, and where the file is.
+    connect(&store_, &ChannelStore::writeRefused, this, [this](const QString& reason) {
+        if (messenger_) {
+            messenger_(channel_messages::databaseRefused(store_.path(), reason));
         }
     });
 }

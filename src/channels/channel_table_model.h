@@ -12,7 +12,8 @@ class ChannelStore;
 
 // The grid's view of the store: 16 rows, the four columns with their captions,
 // editable in place. An accepted frequency edit runs the edit rule; its message
-// goes to the messenger before the row changes. While locked (a read from the
+// goes to the messenger before the row changes, and so does the store's word
+// that the database refused the edits it keeps. While locked (a read from the
 // radio is running) no edit is accepted.
 class ChannelTableModel : public QAbstractTableModel {
     Q_OBJECT

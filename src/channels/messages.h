@@ -14,10 +14,30 @@ inline constexpr char16_t kSquelchTooHighTitle[] = u"错误警告";
 inline constexpr char16_t kDatabaseUnusable[] = u"数据库文件无法打开：";
 inline constexpr char16_t kDatabaseUnusableTitle[] = u"错误警告 ";
 
-// The database at `path` cannot be opened, or refused to take a change.
+inline constexpr char16_t kDatabaseRefused[] = u"信道数据无法写入数据库：";
+inline constexpr char16_t kDatabaseRefusedTitle[] = u"错误警告 ";
+
+inline constexpr char16_t kTableKeptAsFile[] = u"信道数据未能写入数据库，已另存为：";
+inline constexpr char16_t kTableKeptAsFileTitle[] = u"错误警告 ";
+
+// The database at `path` cannot be opened.
 inline UserMessage databaseUnusable(const QString& path) {
     return {QString::fromUtf16(kDatabaseUnusable) + path,
             QString::fromUtf16(kDatabaseUnusableTitle), UserMessage::Icon::Information};
+}
+
+// The database at `path` refused to take a change (read-only, full, locked);
+// `reason` is SQLite's.
+inline UserMessage databaseRefused(const QString& path, const QString& reason) {
+    return {QString::fromUtf16(kDatabaseRefused) + path, QString::fromUtf16(kDatabaseRefusedTitle),
+            UserMessage::Icon::Information, reason};
+}
+
+// At exit the database still refused the table, which was saved as the
+// channel file `file` instead.
+inline UserMessage tableKeptAsFile(const QString& file, const QString& reason) {
+    return {QString::fromUtf16(kTableKeptAsFile) + file, QString::fromUtf16(kTableKeptAsFileTitle),
+            UserMessage::Icon::Information, reason};
 }
 
 }  // namespace qm3270::channel_messages

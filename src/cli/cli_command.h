@@ -10,7 +10,7 @@ namespace qm3270::cli {
 enum ExitStatus : int {
     kSuccess = 0,
     kUsage = 1,         // the command line itself is wrong
-    kBadInput = 2,      // a channel file or frames that cannot be read; a file not saved
+    kBadInput = 2,      // bad input file, or the output file cannot be written
     kRefused = 3,       // data the radio must not receive
     kRadioFailure = 4,  // the port cannot be opened, or the radio did not answer as it should
     kDifferent = 5,     // a verify read brought back other channels than were written

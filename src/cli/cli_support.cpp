@@ -1,9 +1,6 @@
 #include "cli/cli_support.h"
 
 #include "cli/cli_command.h"
-#include "file/messages.h"
-
-#include <QFile>
 
 #include <cstdio>
 
@@ -96,21 +93,16 @@ std::variant<ChannelFile, int> parseAndOpenFile(QCommandLineParser& parser,
 }
 
 std::variant<ChannelFile, int> openChannelFile(const QString& path) {
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
-    }
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        return fail(kBadInput, QStringLiteral("open %1").arg(path),
-                    QString::fromUtf16(file_messages::kCannotOpen) + QStringLiteral(" (") +
-                        file.errorString() + u')');
-    }
-    auto parsed = parseChannelFile(bytes);
-    if (const auto* message = std::get_if<UserMessage>(&parsed)) {
+    auto opened = readChannelFile(path);
+    if (const auto* message = std::get_if<UserMessage>(&opened)) {
+        // Only a file that cannot be opened has a reason from the system.
+        if (!message->detail.isEmpty()) {
+            return fail(kBadInput, QStringLiteral("open %1").arg(path),
+                        message->text + QStringLiteral(" (") + message->detail + u')');
+        }
         return fail(kBadInput, QStringLiteral("read %1").arg(path), message->text);
     }
-    return std::get<ChannelFile>(std::move(parsed));
+    return std::get<ChannelFile>(std::move(opened));
 }
 
 }  // namespace qm3270::cli

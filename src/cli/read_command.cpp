@@ -12,7 +12,9 @@ int runRead(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Reads the radio's 16 channels and squelch level and prints the channel file that\n"
-        "saving them would write. A failed read writes nothing (exit status 4)."));
+        "saving them would write. A failed read writes nothing (exit status 4).\n"
+        "Exit status 2: bad input file, or the output file cannot be written (FILE is then\n"
+        "left as it was)."));
     const QCommandLineOption port = portOption();
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},

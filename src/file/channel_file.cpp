@@ -8,6 +8,14 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
 namespace qm3270 {
 
 namespace {
@@ -15,8 +23,9 @@ namespace {
 constexpr QChar kSeparator = u',';
 constexpr QChar kQuote = u'"';
 
-UserMessage errorMessage(const QString& text) {
-    return {text, QString::fromUtf16(file_messages::kErrorTitle), UserMessage::Icon::Information};
+UserMessage errorMessage(const QString& text, const QString& detail = {}) {
+    return {text, QString::fromUtf16(file_messages::kErrorTitle), UserMessage::Icon::Information,
+            detail};
 }
 
 bool isLineEnd(QChar c) {
@@ -25,19 +34,36 @@ bool isLineEnd(QChar c) {
 
 // A value that would split into two, or swallow its neighbour, goes inside
 // quotes; an inner quote is doubled.
+bool wouldSplit(const QString& value) {
+    return value.contains(kSeparator) || value.contains(kQuote) || value.contains(u'\n') ||
+           value.contains(u'\r');
+}
+
+// The reader skips blanks ahead of a value, so " on" would come back "on" and
+// turn the beat on; inside quotes it keeps them. Only blanks around other text
+// need this: the two-blank beat "  " stands for not programmed and comes back
+// empty either way.
+bool wouldLoseBlanks(const QString& value) {
+    const QString trimmed = value.trimmed();
+    return !trimmed.isEmpty() && trimmed.size() != value.size();
+}
+
 QString quoted(const QString& value) {
-    const bool needsQuotes = value.contains(kSeparator) || value.contains(kQuote) ||
-                             value.contains(u'\n') || value.contains(u'\r');
-    if (!needsQuotes) {
-        return value;
-    }
     QString inner = value;
     inner.replace(kQuote, QStringLiteral("\"\""));
     return kQuote + inner + kQuote;
 }
 
 QString fieldText(const Field& field) {
-    return field ? quoted(*field) : QStringLiteral("Null");
+    if (!field) {
+        return QStringLiteral("Null");
+    }
+    return wouldSplit(*field) || wouldLoseBlanks(*field) ? quoted(*field) : *field;
+}
+
+// The squelch text keeps its blanks unquoted ("  3" is the list's own form of 3).
+QString squelchText(const QString& squelch) {
+    return wouldSplit(squelch) ? quoted(squelch) : squelch;
 }
 
 // Files written on older Windows machines are in the Chinese code page; a
@@ -129,22 +155,49 @@ QList<Value> splitValues(QStringView text) {
 }
 
 // A field value that is a number and nothing else (by the same reading as
-// every other number: "145.5", "0145.5", "-1", "1e2", " 145.5 ") is stored in
-// the grid's form ("0145.5" becomes "145.50000"); anything else, a quoted
-// value included, is kept as it came ("on", "Null", "145.5MHz").
+// every other number: "145.5", "0145.5", "-1", "1e2", " 145.5 "), quoted or
+// not, is stored in the grid's form ("0145.5" becomes "145.50000"); anything
+// else is kept as it came ("on", "Null", "145.5MHz", " on" from inside quotes).
+// What saving quotes is never a number, so it still comes back as it was.
 QString fieldValue(const Value& value) {
-    if (!value.quoted) {
-        if (const auto number = numberValue(value.text)) {
-            return frequencyText(*number);
-        }
+    if (const auto number = numberValue(value.text)) {
+        return frequencyText(*number);
     }
     return value.text.isEmpty() ? QStringLiteral("") : value.text;
+}
+
+// Line ends and tabs occur in hand-written channel files; any other control
+// byte (a NUL above all) means a picture, a program or a word processor's
+// document, never a table.
+bool holdsControlBytes(const QByteArray& bytes) {
+    return std::any_of(bytes.cbegin(), bytes.cend(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7f;
+    });
+}
+
+UserMessage badFormat() {
+    return errorMessage(QString::fromUtf16(file_messages::kBadFormat));
+}
+
+// An I/O error or a full disk that the file system only admits when the data
+// goes out (network and some copy-on-write file systems) shows here; QSaveFile
+// syncs too, but ignores what the sync says.
+std::optional<QString> syncToDisk(QSaveFile& file) {
+#if defined(Q_OS_UNIX)
+    if (::fsync(file.handle()) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+#else
+    Q_UNUSED(file);
+#endif
+    return std::nullopt;
 }
 
 }  // namespace
 
 QString formatChannelFile(const QString& squelch, const ChannelTable& rows) {
-    QString text = quoted(squelch) + kSeparator;
+    QString text = squelchText(squelch) + kSeparator;
     for (const ChannelRecord& row : rows) {
         for (int column : {kReceive, kTransmit, kBeat}) {
             text += fieldText(row[column]) + kSeparator;
@@ -154,9 +207,12 @@ QString formatChannelFile(const QString& squelch, const ChannelTable& rows) {
 }
 
 std::variant<ChannelFile, UserMessage> parseChannelFile(const QByteArray& bytes) {
+    if (bytes.size() > kChannelFileMaxBytes || holdsControlBytes(bytes)) {
+        return badFormat();
+    }
     const QList<Value> values = splitValues(decodeBytes(bytes));
     if (values.size() < kChannelFileValues) {
-        return errorMessage(QString::fromUtf16(file_messages::kBadFormat));
+        return badFormat();
     }
     ChannelFile file;
     file.squelch = values.front().text.isEmpty() ? QStringLiteral("") : values.front().text;
@@ -172,29 +228,61 @@ std::variant<ChannelFile, UserMessage> parseChannelFile(const QByteArray& bytes)
 std::variant<ChannelFile, UserMessage> readChannelFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen));
+        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen), file.errorString());
     }
-    const QByteArray bytes = file.readAll();
+    // A channel file is a few hundred bytes: a large file is refused by its
+    // size before it is read, and no more than the limit is ever read, so a
+    // device or a pipe that never ends cannot fill the memory either.
+    if (file.size() > kChannelFileMaxBytes) {
+        return badFormat();
+    }
+    const QByteArray bytes = file.read(kChannelFileMaxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
-        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen));
+        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen), file.errorString());
     }
     return parseChannelFile(bytes);
 }
 
+std::optional<QString> writeChannelFile(const QString& path, const QString& squelch,
+                                        const ChannelTable& rows) {
+    const QByteArray bytes = formatChannelFile(squelch, rows).toUtf8();
+    // QSaveFile writes beside the target and renames only on commit(). But it
+    // keeps a small write in its buffer, and commit() renames even when writing
+    // that buffer out fails: on a full disk the old file was replaced by an
+    // empty one and the save reported as done. So the file is written
+    // unbuffered, every write checked (one that the disk cuts short is
+    // retried for the rest, which then fails with the system's own reason),
+    // and its error state read before commit() may rename anything.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return file.errorString();
+    }
+    for (qint64 written = 0; written < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0) {
+            // Destroying the unfinished QSaveFile removes its temporary file.
+            return file.errorString();
+        }
+        written += count;
+    }
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
+        return file.errorString();
+    }
+    if (const auto reason = syncToDisk(file)) {
+        return reason;
+    }
+    if (!file.commit()) {
+        return file.errorString();
+    }
+    return std::nullopt;
+}
+
 std::optional<UserMessage> saveChannelFile(const QString& path, const QString& squelch,
                                            const ChannelTable& rows) {
-    // QSaveFile writes beside the target and renames only on commit(), so a
-    // failed save leaves the old file as it was. It must never be close()d.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        // A failed write is remembered by QSaveFile and makes commit() fail.
-        file.write(formatChannelFile(squelch, rows).toUtf8());
-        if (file.commit()) {
-            return std::nullopt;
-        }
+    if (const auto reason = writeChannelFile(path, squelch, rows)) {
+        return errorMessage(QString::fromUtf16(file_messages::kSaveFailed) + u'\n' + *reason);
     }
-    return errorMessage(QString::fromUtf16(file_messages::kSaveFailed) + u'\n' +
-                        file.errorString());
+    return std::nullopt;
 }
 
 }  // namespace qm3270

@@ -2,8 +2,6 @@
 
 #include "link/frame_codec.h"
 
-#include <QFile>
-
 #include <algorithm>
 
 namespace qm3270 {
@@ -42,13 +40,10 @@ ChannelFile channelFileFromFrames(const RadioEngine::Frames& frames) {
 }
 
 std::variant<RadioEngine::Frames, QString> loadRadioMemory(const QString& path) {
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("cannot read %1: %2").arg(path, in.errorString());
-    }
-    auto parsed = parseChannelFile(in.readAll());
+    auto parsed = readChannelFile(path);
     if (const auto* message = std::get_if<UserMessage>(&parsed)) {
-        return QStringLiteral("cannot read %1: %2").arg(path, message->text);
+        return QStringLiteral("cannot read %1: %2")
+            .arg(path, message->detail.isEmpty() ? message->text : message->detail);
     }
     auto frames = framesFromChannelFile(std::get<ChannelFile>(parsed));
     if (const auto* reason = std::get_if<QString>(&frames)) {
@@ -59,8 +54,8 @@ std::variant<RadioEngine::Frames, QString> loadRadioMemory(const QString& path) 
 
 std::optional<QString> saveRadioMemory(const QString& path, const RadioEngine::Frames& frames) {
     const ChannelFile file = channelFileFromFrames(frames);
-    if (const auto message = saveChannelFile(path, file.squelch, file.rows)) {
-        return QStringLiteral("cannot save %1: %2").arg(path, message->text.simplified());
+    if (const auto reason = writeChannelFile(path, file.squelch, file.rows)) {
+        return QStringLiteral("cannot save %1: %2").arg(path, *reason);
     }
     return std::nullopt;
 }

@@ -60,7 +60,8 @@ void ChannelFileActions::open() {
     if (!store_.replaceColumns(file.rows, {kReceive, kTransmit, kBeat})) {
         // The database refused the change (disk full, file gone read-only): the
         // table and the squelch box stay as they were, and the user must know.
-        messages_.show(window_, channel_messages::databaseUnusable(store_.path()));
+        messages_.show(window_,
+                       channel_messages::databaseRefused(store_.path(), store_.lastError()));
         return;
     }
     // Last, so that the squelch box's own limit rule judges the file's level.

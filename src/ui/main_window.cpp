@@ -12,6 +12,7 @@
 #include "ui/message_presenter.h"
 #include "ui/port_dialog.h"
 #include "ui/setting_boxes.h"
+#include "ui/store_closing.h"
 #include "ui/transfer_controller.h"
 
 #include <QAction>
@@ -63,7 +64,11 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 }
 
-MainWindow::~MainWindow() = default;
+// A program that ends without closing its window (the event loop told to quit)
+// still takes the table out of the window first.
+MainWindow::~MainWindow() {
+    shutDown();
+}
 
 void MainWindow::connectActions() {
     attachSquelchLimit(controls_.squelch, services_.messages, this);
@@ -117,7 +122,7 @@ void MainWindow::shutDown() {
     }
     shutDown_ = true;
     grid_->finishEditing();
-    services_.store.commitPending();
+    keepTableAtExit(services_.store, controls_.squelch->currentText(), services_.messages, this);
     delete transfers_;
     transfers_ = nullptr;
     services_.port.close();

@@ -2,6 +2,7 @@
 
 #include "channels/channel_store.h"
 #include "channels/channel_table_model.h"
+#include "channels/messages.h"
 #include "link/frame_codec.h"
 #include "link/messages.h"
 #include "link/port.h"
@@ -140,7 +141,8 @@ void TransferController::readSucceeded(const QStringList& frames) {
     const frame::DecodedTable decoded = frame::decodeFrames(frames);
     // All 16 rows or none; the squelch box only once the table has taken them.
     if (!store_.replaceColumns(decoded.rows, {kReceive, kTransmit, kBeat})) {
-        readFailed(link_messages::transferError(link_messages::kReadFailed));
+        // The radio answered well; it is the database that refused the table.
+        readFailed(channel_messages::databaseRefused(store_.path(), store_.lastError()));
         return;
     }
     widgets_.squelch->setEditText(decoded.squelch);  // through the box's own limit rule

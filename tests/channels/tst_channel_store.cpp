@@ -2,6 +2,7 @@
 #include "test_files.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -10,7 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <optional>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace qm3270;
 
@@ -89,6 +94,81 @@ void createTable(RawFile& raw, int rows) {
 }
 
 enum class Leave { MoveRow, PassBegins, StoreCloses, NotCurrent };
+
+// The ways a file refuses writes on a user's machine.
+enum class Refusal { LockedByAnotherProgram, DiskFull, ReadOnlyFile };
+
+// Imposes a refusal on the database at `path` and lifts it again.
+class Refuser {
+public:
+    Refuser(Refusal kind, const QString& path) : kind_(kind), path_(path) {}
+    ~Refuser() { lift(); }
+    Refuser(const Refuser&) = delete;
+    Refuser& operator=(const Refuser&) = delete;
+
+    // The store, opened as the user who meets this refusal opens it. A file
+    // without write permission stops everyone but root, so root opens it as
+    // nobody; SQLite then falls back to reading it, as it does for a user.
+    std::unique_ptr<ChannelStore> open(QString* error) {
+        if (kind_ != Refusal::ReadOnlyFile) {
+            return ChannelStore::open(path_, error);
+        }
+        {
+            auto created = ChannelStore::open(path_, error);
+            if (!created) {
+                return created;
+            }
+        }
+        QFile::setPermissions(path_, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const bool root = geteuid() == 0;
+        constexpr uid_t kNobody = 65534;
+        if (root && (setegid(kNobody) != 0 || seteuid(kNobody) != 0)) {
+            qFatal("cannot become nobody");
+        }
+        auto store = ChannelStore::open(path_, error);
+        if (root && (seteuid(0) != 0 || setegid(0) != 0)) {
+            qFatal("cannot become root again");
+        }
+        return store;
+    }
+
+    void impose() {
+        switch (kind_) {
+            case Refusal::LockedByAnotherProgram:
+                lock_ = std::make_unique<RawFile>(path_);
+                QVERIFY(lock_->exec(QStringLiteral("BEGIN EXCLUSIVE")));
+                break;
+            case Refusal::DiskFull: {
+                // The journal of any write is larger than this; SIGXFSZ would
+                // kill the process where the full disk gives an error.
+                std::signal(SIGXFSZ, SIG_IGN);
+                QVERIFY(getrlimit(RLIMIT_FSIZE, &saved_) == 0);
+                rlimit small = saved_;
+                small.rlim_cur = 1024;
+                QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+                limited_ = true;
+                break;
+            }
+            case Refusal::ReadOnlyFile:
+                break;  // opened so
+        }
+    }
+
+    void lift() {
+        lock_.reset();
+        if (limited_) {
+            setrlimit(RLIMIT_FSIZE, &saved_);
+            limited_ = false;
+        }
+    }
+
+private:
+    Refusal kind_;
+    QString path_;
+    std::unique_ptr<RawFile> lock_;
+    rlimit saved_{};
+    bool limited_ = false;
+};
 
 }  // namespace
 
@@ -320,6 +400,59 @@ private Q_SLOTS:
                                      QStringLiteral("150.00000"), QStringLiteral("on")));
         QCOMPARE(file.at(14)[kBeat], Field(QStringLiteral("off")));
         QCOMPARE(file.at(15)[kChannelNumber], Field(QStringLiteral("16")));
+    }
+
+    void refusedEditIsToldOnceAndKept_data() {
+        QTest::addColumn<Refusal>("refusal");
+        QTest::addColumn<bool>("canBeLifted");
+        QTest::newRow("locked by another program") << Refusal::LockedByAnotherProgram << true;
+        QTest::newRow("disk full") << Refusal::DiskFull << true;
+        QTest::newRow("read-only file") << Refusal::ReadOnlyFile << false;
+    }
+    void refusedEditIsToldOnceAndKept() {
+        QFETCH(Refusal, refusal);
+        QFETCH(bool, canBeLifted);
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
+        const QString path = dir.filePath(QStringLiteral("refusing.db"));
+        Refuser refuser(refusal, path);
+        QString error;
+        auto store = refuser.open(&error);
+        QVERIFY2(store, qPrintable(error));
+        QSignalSpy told(store.get(), &ChannelStore::writeRefused);
+        QVERIFY(store->setCurrentRow(3));
+        QVERIFY(store->setField(3, kReceive, QStringLiteral("145.00000")));
+        refuser.impose();
+
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(!store->setCurrentRow(4 + attempt));
+            QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        }
+        QVERIFY(!store->setField(9, kBeat, QStringLiteral("on")));  // not current: written at once
+        QVERIFY(!store->commitPending());
+        QCOMPARE(told.count(), 1);
+        QVERIFY(!told.first().first().toString().isEmpty());
+        QCOMPARE(store->record(3)[kReceive], Field(QStringLiteral("145.00000")));
+        QCOMPARE(store->record(9)[kBeat], Field(QStringLiteral("on")));
+        QVERIFY(store->hasPendingEdit());
+        if (!canBeLifted) {
+            return;
+        }
+
+        refuser.lift();
+        QVERIFY2(store->commitPending(), qPrintable(store->lastError()));
+        {
+            RawFile raw(path);
+            QCOMPARE(raw.rows().at(3)[kReceive], Field(QStringLiteral("145.00000")));
+            QCOMPARE(raw.rows().at(9)[kBeat], Field(QStringLiteral("on")));
+        }
+        // After a write that landed, the next refusal is news again.
+        refuser.impose();
+        QVERIFY(!store->setField(10, kBeat, QStringLiteral("off")));
+        QCOMPARE(told.count(), 2);
+        refuser.lift();
     }
 
     void refusedWriteKeepsTheText() {

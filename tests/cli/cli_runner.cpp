@@ -2,22 +2,48 @@
 
 #include <QProcess>
 
-CliRun runCli(const QStringList& arguments, const QByteArray& input) {
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <functional>
+
+namespace {
+
+CliRun run(const QStringList& arguments, const QByteArray& input,
+           const std::function<void()>& inChild) {
     QProcess process;
+    if (inChild) {
+        process.setChildProcessModifier(inChild);
+    }
     process.start(QStringLiteral(QM3270_BINARY_DIR "/src/cli/qm3270-cli"), arguments);
-    CliRun run;
+    CliRun result;
     if (!process.waitForStarted()) {
-        run.err = process.errorString();
-        return run;
+        result.err = process.errorString();
+        return result;
     }
     process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit) {
-        run.err = QStringLiteral("did not finish");
-        return run;
+        result.err = QStringLiteral("did not finish");
+        return result;
     }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    result.status = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+}  // namespace
+
+CliRun runCli(const QStringList& arguments, const QByteArray& input) {
+    return run(arguments, input, {});
+}
+
+CliRun runCliWithFileSizeLimit(const QStringList& arguments, long bytes) {
+    // Between fork and exec: both survive the exec, and both are safe to call there.
+    return run(arguments, {}, [bytes] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
 }

@@ -12,3 +12,7 @@ struct CliRun {
 };
 
 CliRun runCli(const QStringList& arguments, const QByteArray& input = {});
+
+// runCli() with at most `bytes` writable into any file, as a disk with that much
+// room left allows (`ulimit -f` with SIGXFSZ ignored: the write fails instead).
+CliRun runCliWithFileSizeLimit(const QStringList& arguments, long bytes);

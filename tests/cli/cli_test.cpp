@@ -89,6 +89,34 @@ TEST_F(Cli, UnreadableFilesAreBadInput) {
     EXPECT_TRUE(shortFile.err.contains(u"文件格式错误，未读入数据！"));
 }
 
+struct NotAChannelFileCase {
+    const char* name;
+    QByteArray bytes;  // empty: the program file itself
+};
+
+class NotAChannelFile : public Cli, public ::testing::WithParamInterface<NotAChannelFileCase> {};
+
+// A picture or a program that the *.doc filter lists never shows as a table.
+TEST_P(NotAChannelFile, IsBadInput) {
+    const QString path = GetParam().bytes.isEmpty()
+                             ? QStringLiteral(QM3270_BINARY_DIR "/src/cli/qm3270-cli")
+                             : file(GetParam().bytes);
+    const CliRun run = runCli({QStringLiteral("show"), path});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, QString());
+    EXPECT_EQ(run.err,
+              QStringLiteral("qm3270-cli: cannot read %1: 文件格式错误，未读入数据！\n").arg(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, NotAChannelFile,
+    ::testing::Values(
+        NotAChannelFileCase{"Picture",
+                            QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + mixedTableFile()},
+        NotAChannelFileCase{"Program", {}},
+        NotAChannelFileCase{"CommasOverSixtyFourKiB", QByteArray(64 * 1024 + 1, ',')}),
+    [](const auto& test) { return std::string(test.param.name); });
+
 TEST_F(Cli, DecodeGivesBackTheFileThatWasWritten) {
     const CliRun frames = runCli({QStringLiteral("frames"), kSample});
     ASSERT_EQ(frames.status, 0) << frames.err.toStdString();

@@ -5,8 +5,10 @@
 #include "radio_process.h"
 #include "test_files.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -106,6 +108,8 @@ private Q_SLOTS:
     void writeVerifyThenRead();
     void readFaults_data();
     void readFaults();
+    void readSaveFailures_data();
+    void readSaveFailures();
     void verifyNamesEachDifferentChannel();
     void writeLineLost();
     void writeRefusedBeforeThePort_data();
@@ -208,6 +212,45 @@ void RadioCommandsE2e::readFaults() {
              exitCode == 0 ? expected_.chopped(1) : kOldOutput);
     QVERIFY2(readMs >= atLeastMs && readMs < atLeastMs + 3000,
              qPrintable(QStringLiteral("%1 ms").arg(readMs)));
+}
+
+void RadioCommandsE2e::readSaveFailures_data() {
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("diskFills");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("disk full one byte short")
+        << QStringLiteral("read.doc") << true << QStringLiteral("File too large");
+    QTest::newRow("folder missing") << QStringLiteral("missing/read.doc") << false
+                                    << QStringLiteral("No such file or directory");
+}
+
+// A good read that cannot be saved: status 2, the reason, and the file that was
+// there before left byte for byte (not the cut-off start of the new one).
+void RadioCommandsE2e::readSaveFailures() {
+    QFETCH(QString, output);
+    QFETCH(bool, diskFills);
+    QFETCH(QString, reason);
+
+    const QString memory = dir_.filePath(QStringLiteral("programmed-radio.doc"));
+    QFile::remove(memory);
+    QVERIFY(QFile::copy(sample_, memory));
+    SimulatedRadio radio({QStringLiteral("--memory"), memory});
+    QVERIFY(!radio.device().isEmpty());
+    const QString path = dir_.filePath(output);
+    const bool existed = writeBytes(path, kOldOutput.toUtf8());
+
+    const QStringList arguments = {QStringLiteral("read"), QStringLiteral("--port"), radio.device(),
+                                   QStringLiteral("-o"), path};
+    // Room for the port's lock file, but not for the last byte of the channel file.
+    const long room = static_cast<long>(expected_.toUtf8().size()) - 2;
+    const CliRun read = diskFills ? runCliWithFileSizeLimit(arguments, room) : runCli(arguments);
+    QCOMPARE(read.status, 2);
+    QCOMPARE(read.err,
+             QStringLiteral("qm3270-cli: cannot save %1: 文件保存失败！ %2\n").arg(path, reason));
+    QCOMPARE(fileBytes(path), existed ? kOldOutput.toUtf8() : QByteArray());
+    QCOMPARE(QFileInfo(path).dir().entryList({QStringLiteral("read.doc*")}, QDir::Files),
+             existed ? QStringList{QStringLiteral("read.doc")} : QStringList());
 }
 
 void RadioCommandsE2e::verifyNamesEachDifferentChannel() {

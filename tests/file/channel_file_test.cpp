@@ -1,6 +1,8 @@
 #include "file/channel_file.h"
 
+#include "file_size_limit.h"
 #include "qstring_printer.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +71,22 @@ TEST(ChannelFile, WritesNullAsNullAndQuotesWhatWouldSplit) {
     EXPECT_EQ(back.rows[2], row(text(""), text(""), text("")));
 }
 
+// The reader skips blanks ahead of a value: those of a beat that hold other text
+// survive only in quotes, or " on" would come back as "on" and turn the beat on.
+TEST(ChannelFile, BlanksAroundABeatComeBack) {
+    ChannelTable rows = emptyTable();
+    rows[0] = row(text("150.00000"), text("150.00000"), text(" on"));
+    rows[1] = row(text(""), text(""), text("off "));
+    rows[2] = row(text(""), text(""), text("  "));
+    const QString saved = formatChannelFile(QStringLiteral("  3"), rows);
+    EXPECT_TRUE(saved.startsWith(u"  3,150.00000,150.00000,\" on\",,,\"off \",,,  ,,,,"))
+        << saved.toStdString();
+    const ChannelFile back = parsed(saved.toUtf8());
+    EXPECT_EQ(back.rows[0][kBeat], text(" on"));
+    EXPECT_EQ(back.rows[1][kBeat], text("off "));
+    EXPECT_EQ(back.rows[2][kBeat], text(""));
+}
+
 TEST(ChannelFile, ReadsBackWhatItSaved) {
     const ChannelFile back = parsed(QByteArray(kTwoChannelsText));
     EXPECT_EQ(back.squelch, u"3");  // the list's blanks are skipped
@@ -104,8 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
                  row(text("100.00000"), text("-1.00000"), text("off"))},
         ReadCase{"TextKept", withRestEmpty("x,Null,145.5MHz,ON,"), "x",
                  row(text("Null"), text("145.5MHz"), text("ON"))},
-        ReadCase{"QuotedNumberIsText", withRestEmpty("\"  3\",\"145.5\",\"\",\"on\","), "  3",
-                 row(text("145.5"), text(""), text("on"))},
+        ReadCase{"QuotedNumberFormatted", withRestEmpty("\"  3\",\"145.5\",\" 0145.5 \",\" on\","),
+                 "  3", row(text("145.50000"), text("145.50000"), text(" on"))},
 
         ReadCase{"OneValuePerLine", QByteArray("3\n145.5\n145.5\non\n") + QByteArray(45, '\n'), "3",
                  row(text("145.50000"), text("145.50000"), text("on"))},
@@ -117,6 +135,9 @@ INSTANTIATE_TEST_SUITE_P(
             QByteArray(" 3\n145.5, 145.5 ,off\r") + QByteArray(15, '\n').replace("\n", ",,,\n"),
             "3", row(text("145.50000"), text("145.50000"), text("off"))},
 
+        ReadCase{"TabsAndFilledToTheSizeLimit",
+                 "3,\t145.5,145.5\t,\ton," + QByteArray(64 * 1024 - 20, ','), "3",
+                 row(text("145.50000"), text("145.50000"), text("on"))},
         ReadCase{"ChineseCodePage", withRestEmpty("3,150,150,\xbf\xaa,"), "3",
                  row(text("150.00000"), text("150.00000"), text("开"))},
         ReadCase{"NeitherIsLatin1", withRestEmpty("3,150,150,on\xff,"), "3",
@@ -132,10 +153,24 @@ TEST_P(Malformed, IsRefusedAsAWhole) {
     EXPECT_EQ(std::get<UserMessage>(result).title, u"错误警告 ");
 }
 
+// Enough values for a table after each header: only the header's bytes refuse it.
+const QByteArray kPictureHeader("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+const QByteArray kProgramHeader(
+    "\x7f"
+    "ELF\x02\x01\x01\0\0\0",
+    10);
+const QByteArray kWordProcessorHeader("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8);
+
 INSTANTIATE_TEST_SUITE_P(Files, Malformed,
                          ::testing::Values(QByteArray(), QByteArray("3,145.5,145.5,on,"),
                                            QByteArray(47, ','),  // 47 separators: 48 values
-                                           QByteArray("3,\"145.5,145.5,on") + QByteArray(60, ',')));
+                                           QByteArray("3,\"145.5,145.5,on") + QByteArray(60, ','),
+                                           kPictureHeader + QByteArray(60, ','),
+                                           kProgramHeader + QByteArray(60, ','),
+                                           kWordProcessorHeader + QByteArray(60, ','),
+                                           QByteArray("3,145.5\0,", 10) + QByteArray(60, ','),
+                                           QByteArray("3,145.5\f,") + QByteArray(60, ','),
+                                           QByteArray(64 * 1024 + 1, ',')));
 
 class ChannelFileOnDisk : public ::testing::Test {
 protected:
@@ -171,6 +206,22 @@ TEST_F(ChannelFileOnDisk, FailedSaveReportsTheReasonAndKeepsTheOldFile) {
     const auto old = readChannelFile(path("a.doc"));
     ASSERT_TRUE(std::holds_alternative<ChannelFile>(old));
     EXPECT_EQ(std::get<ChannelFile>(old).rows, twoChannels());
+}
+
+// A disk that fills during the save: the first bytes go out, the rest do not.
+// (QSaveFile alone reported this as saved and put the cut-off file in place.)
+TEST_F(ChannelFileOnDisk, SaveCutShortByAFullDiskKeepsTheOldFile) {
+    const QString saved = path("a.doc");
+    ASSERT_FALSE(saveChannelFile(saved, QStringLiteral("  3"), twoChannels()));
+    for (const rlim_t room : {rlim_t{0}, rlim_t{16}}) {
+        const auto failure = test::failureUnderFileSizeLimit(room, [&] {
+            const auto message = saveChannelFile(saved, QStringLiteral("3"), emptyTable());
+            return message ? message->text : QString();
+        });
+        EXPECT_EQ(failure, QStringLiteral("文件保存失败！\nFile too large")) << room;
+        EXPECT_EQ(test::fileBytes(saved), QByteArray(kTwoChannelsText)) << room;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.doc"}) << room;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "sim/radio_memory.h"
 
+#include "file_size_limit.h"
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -85,6 +88,18 @@ TEST_F(RadioMemoryFile, RefusesWhatMakesNoRadioMemory) {
         ASSERT_TRUE(std::holds_alternative<QString>(loaded)) << name;
         EXPECT_TRUE(std::get<QString>(loaded).contains(path(name))) << name;
     }
+}
+
+// The radio's memory goes through the same whole-or-nothing save as 保存.
+TEST_F(RadioMemoryFile, AFullDiskKeepsTheMemoryThatWasSaved) {
+    const QByteArray programmed = "3,150.00000,150.00000,on," + QByteArray(45, ',');
+    write(path("radio.doc"), programmed);
+    const auto failure = test::failureUnderFileSizeLimit(16, [&] {
+        return saveRadioMemory(path("radio.doc"), RadioEngine::unprogrammedMemory())
+            .value_or(QString());
+    });
+    EXPECT_EQ(failure, "cannot save " + path("radio.doc") + ": File too large");
+    EXPECT_EQ(test::fileBytes(path("radio.doc")), programmed);
 }
 
 }  // namespace

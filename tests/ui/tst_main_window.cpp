@@ -1,5 +1,6 @@
 #include "channels/channel_store.h"
 #include "fake_port.h"
+#include "file/channel_file.h"
 #include "link/frame_codec.h"
 #include "test_files.h"
 #include "ui/channel_grid.h"
@@ -11,6 +12,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +84,47 @@ struct Harness {
     std::unique_ptr<MainWindow> window;
 };
 
+// Another program with the channel database open: while it holds its
+// transaction, nobody else may write the file.
+class OtherProgram {
+public:
+    explicit OtherProgram(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+    }
+    ~OtherProgram() {
+        QSqlDatabase::database(kName).close();
+        QSqlDatabase::removeDatabase(kName);
+    }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    void lock() { QVERIFY(QSqlQuery(QSqlDatabase::database(kName)).exec("BEGIN EXCLUSIVE")); }
+    void release() { QVERIFY(QSqlQuery(QSqlDatabase::database(kName)).exec("ROLLBACK")); }
+    QString receive(int row) {
+        QSqlQuery query(QSqlDatabase::database(kName));
+        query.exec(QStringLiteral(R"(SELECT "接收频率" FROM "信道表" ORDER BY rowid)"));
+        for (int skipped = 0; skipped < row; ++skipped) {
+            query.next();
+        }
+        return query.next() ? query.value(0).toString() : QStringLiteral("<none>");
+    }
+
+private:
+    static inline const QString kName = QStringLiteral("other-program");
+};
+
+// 16 channels as the radio sends them: squelch 7, 150 MHz with beat on, then
+// 145.6125 MHz with beat off.
+const QByteArray kRadioAnswer =
+    "07010000861200000015" + QByteArray("04005012421250125614").repeated(15);
+
+UserMessage refusedMessage(const QString& db) {
+    return {QStringLiteral("信道数据无法写入数据库：") + db, QStringLiteral("错误警告 "),
+            UserMessage::Icon::Information};
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -103,6 +147,10 @@ private slots:
     void openHandWrittenFile();
     void openRefusesShortFile();
     void openReportsRefusingDatabase();
+    void lockedDatabaseKeepsTheEdit();
+    void lockedDatabaseRefusesReadAndOpen_data();
+    void lockedDatabaseRefusesReadAndOpen();
+    void lockedDatabaseAtExitKeepsTheTableAsFile();
     void typedEditSurvivesExit_data();
     void typedEditSurvivesExit();
     void writeSendsWhatIsStillInTheEditor();
@@ -389,9 +437,113 @@ void MainWindowTest::openReportsRefusingDatabase() {
     Harness h(db);
     h.files.answers = {path};
     h.trigger("打开");
-    QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("数据库文件无法打开：") + db});
+    QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("信道数据无法写入数据库：") + db});
+    QVERIFY(h.messages.shown.first().message.detail.contains(QStringLiteral("disk full")));
     QCOMPARE(h.field(0, kReceive), QString());
     QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
+}
+
+void MainWindowTest::lockedDatabaseKeepsTheEdit() {
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("qm3270.db"));
+    Harness h(db);
+    OtherProgram other(db);
+    other.lock();
+    h.typeIntoCell(2, 1, QStringLiteral("145"));
+    QElapsedTimer clock;
+    clock.start();
+    h.selectRow(5);  // the row is left: its edit is due
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    h.typeIntoCell(6, 1, QStringLiteral("150"));
+    h.selectRow(7);
+
+    QCOMPARE(h.messages.shown.size(), 1);  // once, not at every row left
+    UserMessage told = h.messages.shown.first().message;
+    QVERIFY(!told.detail.isEmpty());
+    told.detail.clear();
+    QCOMPARE(told, refusedMessage(db));
+    QCOMPARE(h.grid()->model()->index(2, 1).data().toString(), QStringLiteral("145.00000"));
+    QCOMPARE(h.grid()->model()->index(6, 2).data().toString(), QStringLiteral("150.00000"));
+
+    other.release();
+    h.selectRow(8);
+    QCOMPARE(other.receive(2), QStringLiteral("145.00000"));
+    QCOMPARE(other.receive(6), QStringLiteral("150.00000"));
+    QCOMPARE(h.messages.shown.size(), 1);
+}
+
+void MainWindowTest::lockedDatabaseRefusesReadAndOpen_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("a read ends") << QStringLiteral("读信道");
+    QTest::newRow("a file is opened") << QStringLiteral("打开");
+}
+
+void MainWindowTest::lockedDatabaseRefusesReadAndOpen() {
+    QFETCH(QString, action);
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("qm3270.db"));
+    const QString file = dir.filePath(QStringLiteral("good.doc"));
+    QVERIFY(writeBytes(file, "7,145.5,145.5,on," + QByteArray(",,,").repeated(15)));
+    Harness h(db);
+    h.port.onSend = [&h](const QByteArray& text) {
+        if (text == "5") {
+            QTimer::singleShot(5, &h.port, [&h] { h.port.deliver(kRadioAnswer); });
+        }
+    };
+    h.files.answers = {file};
+    h.typeIntoCell(0, 1, QStringLiteral("440"));
+    const ChannelTable before = h.store->records();
+    OtherProgram other(db);
+    other.lock();
+
+    h.trigger(action.toUtf8().constData());
+    QTRY_COMPARE(h.messages.shown.size(), 2);
+    QTRY_VERIFY(h.find<QAction>("退出")->isEnabled());  // the read has ended
+
+    // The edit of row 1 is refused as the pass begins, then the new table.
+    QCOMPARE(h.messages.texts(), QStringList({refusedMessage(db).text, refusedMessage(db).text}));
+    QCOMPARE(h.store->records(), before);
+    QCOMPARE(h.grid()->model()->index(1, 1).data().toString(), QString());
+    QCOMPARE(h.box("Combo1")->currentText(), QStringLiteral("3"));
+    QVERIFY(h.find<QLabel>("Label2")->text() != QStringLiteral("读出信道数据完毕！"));
+}
+
+void MainWindowTest::lockedDatabaseAtExitKeepsTheTableAsFile() {
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("qm3270.db"));
+    Harness h(db);
+    OtherProgram other(db);
+    h.typeIntoCell(3, 1, QStringLiteral("438.5"));
+    h.typeIntoCell(3, 3, QStringLiteral("on"));
+    h.box("Combo1")->setCurrentIndex(6);
+    other.lock();
+    h.typeIntoCell(9, 1, QStringLiteral("145.0125"), false);  // still in the editor
+    const QString squelch = h.box("Combo1")->currentText();
+    QCOMPARE(squelch, QStringLiteral("  6"));
+
+    h.trigger("退出");
+    const QStringList backups =
+        QDir(dir.filePath(QStringLiteral("backups"))).entryList({QStringLiteral("*-unsaved.doc")});
+    QCOMPARE(backups.size(), 1);
+    const QString backup = dir.filePath(QStringLiteral("backups/") + backups.first());
+    // Row 4 was refused when the editor moved to row 10; the exit says where all went.
+    QCOMPARE(h.messages.texts(),
+             QStringList({refusedMessage(db).text,
+                          QStringLiteral("信道数据未能写入数据库，已另存为：") + backup}));
+    QCOMPARE(h.messages.shown.last().message.title, QStringLiteral("错误警告 "));
+    QVERIFY(!h.messages.shown.last().message.detail.isEmpty());
+
+    auto opened = readChannelFile(backup);
+    QVERIFY(std::holds_alternative<ChannelFile>(opened));
+    const ChannelFile& kept = std::get<ChannelFile>(opened);
+    QCOMPARE(kept.squelch, squelch.trimmed());  // as 打开 reads any saved "  6"
+    for (int row = 0; row < kChannelCount; ++row) {
+        for (const int column : {kReceive, kTransmit, kBeat}) {
+            QCOMPARE(kept.rows.at(std::size_t(row))[column], h.store->record(row)[column]);
+        }
+    }
+    QCOMPARE(*kept.rows.at(9)[kReceive], QStringLiteral("145.01250"));
+    QCOMPARE(*kept.rows.at(3)[kBeat], QStringLiteral("on"));
 }
 
 void MainWindowTest::typedEditSurvivesExit_data() {
