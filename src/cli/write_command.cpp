@@ -69,7 +69,7 @@ int runWrite(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&built)) {
         return *status;
     }
-    const QStringList& frames = std::get<QStringList>(built);
+    const auto& frames = std::get<QStringList>(built);
 
     RadioLine line;
     if (!line.open(parser.value(port))) {

@@ -46,7 +46,7 @@ public:
     };
 
     RadioEngine();
-    explicit RadioEngine(const Frames& memory);
+    explicit RadioEngine(Frames memory);
 
     static Frames unprogrammedMemory();
 
