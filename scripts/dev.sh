@@ -89,8 +89,13 @@ part_tidy() {
     configure_fuzz
     # Headers count where this project's own code is: src/ and the per-folder
     # include links of the build (cmake/Layering.cmake).
+    # Only the findings are shown, not each file's command and warning count.
+    local status
     run-clang-tidy -p "$fuzz_build" -j "$jobs" -quiet \
-        -header-filter="^$root/(src|$fuzz_build/include)/" "^$root/src/.*\\.cpp\$"
+        -header-filter="^$root/(src|$fuzz_build/include)/" "^$root/src/.*\\.cpp\$" 2>&1 |
+        { grep -vP '^clang-tidy(-\d+)? |^(\x1b\[[\d;]*m)*\d+ warnings? generated\.$' || true; }
+    status=${PIPESTATUS[0]}
+    return "$status"
 }
 
 part_fuzz() {
