@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QTableView>
 
 namespace qm3270 {
@@ -20,10 +21,15 @@ public:
     // that a pass over the table or the exit sees what the user typed.
     void finishEditing();
 
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     void followStore(int row);
 
     ChannelStore& store_;
+    QPersistentModelIndex pressedSelected_;  // the press landed on the selected cell
 };
 
 }  // namespace qm3270
