@@ -14,6 +14,8 @@ class GridEditingTest : public QObject {
 private slots:
     void keysAfterClickOnSelectedCell_data();
     void keysAfterClickOnSelectedCell();
+    void beatBoxTakesOnlyPicks_data();
+    void beatBoxTakesOnlyPicks();
 };
 
 void GridEditingTest::keysAfterClickOnSelectedCell_data() {
@@ -53,6 +55,58 @@ void GridEditingTest::keysAfterClickOnSelectedCell() {
     QVERIFY(!h.grid()->indexWidget(h.grid()->model()->index(2, kReceive)));
     QCOMPARE(h.field(2, kReceive), receive);
     QTEST(h.messages.texts(), "messages");
+}
+
+void GridEditingTest::beatBoxTakesOnlyPicks_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<QString>("beat");  // row 5's beat afterwards
+    // clang-format off
+    QTest::newRow("on, Tab") << "on" << "tab" << "";
+    QTest::newRow("on, Enter") << "on" << "enter" << "";
+    QTest::newRow("on, list opened and closed") << "on" << "escape list" << "";
+    QTest::newRow("on, then Down picks") << "on" << "down" << "on";
+    QTest::newRow("on, then picked from the list") << "on" << "pick 1" << "on";
+    QTest::newRow("x, then picked from the list") << "x" << "pick 0" << "off";
+    // clang-format on
+}
+
+void GridEditingTest::beatBoxTakesOnlyPicks() {
+    QFETCH(QString, keys);
+    QFETCH(QString, then);
+    WindowHarness h;
+    QComboBox* beat = h.box("Combo2");
+    h.clickCell(4, kReceive);
+    QTest::mouseClick(beat->lineEdit(), Qt::LeftButton);
+    QVERIFY(beat->hasFocus());
+    WindowHarness::press(Qt::Key_A, Qt::ControlModifier);  // over the box's blank
+    WindowHarness::type(keys);
+    if (then == QLatin1String("tab")) {
+        WindowHarness::press(Qt::Key_Tab);
+    } else if (then == QLatin1String("enter")) {
+        WindowHarness::press(Qt::Key_Return);
+    } else if (then == QLatin1String("down")) {
+        WindowHarness::press(Qt::Key_Down);
+    } else {
+        beat->showPopup();
+        QAbstractItemView* list = beat->view();
+        QTRY_VERIFY(list->isVisible());
+        if (then == QLatin1String("escape list")) {
+            QTest::keyClick(list, Qt::Key_Escape);
+        } else {
+            const int row = then.back().digitValue();
+            const QRect item = list->visualRect(list->model()->index(row, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+        }
+        QTRY_VERIFY(!list->isVisible());
+    }
+    QTest::qWait(20);
+    QTEST(h.field(4, kBeat), "beat");
+    for (int row = 0; row < kChannelCount; ++row) {
+        if (row != 4) {
+            QCOMPARE(h.field(row, kBeat), QString());
+        }
+    }
 }
 
 QTEST_MAIN(GridEditingTest)
