@@ -2,6 +2,7 @@
 #include "window_harness.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -16,6 +17,7 @@ private slots:
     void keysAfterClickOnSelectedCell();
     void beatBoxTakesOnlyPicks_data();
     void beatBoxTakesOnlyPicks();
+    void rowHeaderMarksTheCurrentRow();
 };
 
 void GridEditingTest::keysAfterClickOnSelectedCell_data() {
@@ -107,6 +109,32 @@ void GridEditingTest::beatBoxTakesOnlyPicks() {
             QCOMPARE(h.field(row, kBeat), QString());
         }
     }
+}
+
+void GridEditingTest::rowHeaderMarksTheCurrentRow() {
+    WindowHarness h;
+    const auto header = [&h] {
+        QStringList shown;
+        for (int row = 0; row < kChannelCount; ++row) {
+            shown << h.grid()->model()->headerData(row, Qt::Vertical).toString();
+        }
+        return shown;
+    };
+    const auto markerOn = [](int row) {
+        QStringList shown(kChannelCount);
+        shown[row] = QStringLiteral("▶");
+        return shown;
+    };
+    QCOMPARE(header(), markerOn(0));
+    const int width = h.grid()->verticalHeader()->width();
+    h.clickCell(6, kChannelNumber);
+    WindowHarness::type(QStringLiteral("7x"));
+    WindowHarness::press(Qt::Key_Return);
+    QTRY_COMPARE(h.field(6, kChannelNumber), QStringLiteral("7x"));
+    QCOMPARE(header(), markerOn(6));
+    h.action("保存")->trigger();  // cancelled, but a pass starts on row 1
+    QCOMPARE(header(), markerOn(0));
+    QCOMPARE(h.grid()->verticalHeader()->width(), width);
 }
 
 QTEST_MAIN(GridEditingTest)
