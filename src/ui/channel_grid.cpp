@@ -49,6 +49,21 @@ void ChannelGrid::finishEditing() {
     }
 }
 
+// The model runs the edit rules inside the commit, so comparing the table
+// around it gives the whole effect of the edit (a receive frequency copied to
+// the transmit column included).
+void ChannelGrid::commitData(QWidget* editor) {
+    const ChannelTable before = store_.records();
+    QTableView::commitData(editor);
+    const ChannelTable after = store_.records();
+    for (int row = 0; row < kChannelCount; ++row) {
+        const auto index = static_cast<std::size_t>(row);
+        if (before.at(index) != after.at(index)) {
+            Q_EMIT rowEdited(row, before.at(index), after.at(index));
+        }
+    }
+}
+
 void ChannelGrid::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     const bool onSelected = event->button() == Qt::LeftButton &&

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "channels/channel_record.h"
+
 #include <QPersistentModelIndex>
 #include <QTableView>
 
@@ -20,6 +22,14 @@ public:
     // Puts what is in an open cell editor into the row and closes the editor, so
     // that a pass over the table or the exit sees what the user typed.
     void finishEditing();
+
+Q_SIGNALS:
+    // A cell edit was accepted and its rules ran: the row before and after.
+    void rowEdited(int row, const qm3270::ChannelRecord& before,
+                   const qm3270::ChannelRecord& after);
+
+protected Q_SLOTS:
+    void commitData(QWidget* editor) override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -3,6 +3,7 @@
 #include "channels/channel_store.h"
 #include "channels/edit_rules.h"
 #include "ui/message_presenter.h"
+#include "ui/table_history.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -89,18 +90,22 @@ private:
 
 }  // namespace
 
-void attachBeatPick(QComboBox* beat, ChannelStore& store) {
+void attachBeatPick(QComboBox* beat, ChannelStore& store, TableHistory& history) {
     new BeatSteps(beat);
-    QObject::connect(beat, &QComboBox::textActivated, beat, [beat, &store](const QString& picked) {
-        if (beat->lineEdit() != nullptr && beat->lineEdit()->isModified()) {
-            return;  // typed, not picked
-        }
-        // Without a current row the pick has nowhere to go and is dropped.
-        const int row = store.currentRow();
-        if (row >= 0) {
+    QObject::connect(
+        beat, &QComboBox::textActivated, beat, [beat, &store, &history](const QString& picked) {
+            if (beat->lineEdit() != nullptr && beat->lineEdit()->isModified()) {
+                return;  // typed, not picked
+            }
+            // Without a current row the pick has nowhere to go and is dropped.
+            const int row = store.currentRow();
+            if (row < 0) {
+                return;
+            }
+            const ChannelRecord before = store.record(row);
             store.setField(row, kBeat, picked);
-        }
-    });
+            history.recordRowChange(beat->objectName(), row, before, store.record(row));
+        });
 }
 
 }  // namespace qm3270
