@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -72,6 +73,8 @@ private slots:
     void eachChangeIsOneStep();
     void undoIsWrittenAndKeepsTheCursor();
     void entriesFollowTheStackAndTheTransfers();
+    void entriesUnderFile();
+    void keepsOverAHundredSteps();
 };
 
 void TableHistoryTest::replacingTheTableIsOneStep_data() {
@@ -210,6 +213,35 @@ void TableHistoryTest::entriesFollowTheStackAndTheTransfers() {
     }
     QTRY_COMPARE(h.find<QLabel>("Label2")->text(), QStringLiteral("数据传送完毕..."));
     QCOMPARE(entries(), (QList<bool>{false, true}));
+}
+
+void TableHistoryTest::entriesUnderFile() {
+    WindowHarness h;
+    QStringList entries;
+    for (const QAction* action : h.find<QMenu>("文件")->actions()) {
+        entries << (action->isSeparator() ? QStringLiteral("|") : action->objectName());
+    }
+    QCOMPARE(entries.mid(0, 5), (QStringList{"打开", "保存", "|", "撤销", "重做"}));
+    QCOMPARE(h.action("撤销")->text(), QStringLiteral("撤销(&U)"));
+    QCOMPARE(h.action("重做")->text(), QStringLiteral("重做(&Y)"));
+    QCOMPARE(h.action("撤销")->shortcuts(), QList<QKeySequence>{QKeySequence("Ctrl+Z")});
+    QCOMPARE(h.action("重做")->shortcuts(),
+             (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
+}
+
+void TableHistoryTest::keepsOverAHundredSteps() {
+    WindowHarness h;
+    QComboBox* beat = h.box("Combo2");
+    beat->setCurrentIndex(0);
+    for (int pick = 0; pick < 120; ++pick) {
+        QTest::keyClick(beat, pick % 2 == 0 ? Qt::Key_Down : Qt::Key_Up);
+    }
+    QCOMPARE(h.field(0, kBeat), QStringLiteral("off"));
+    for (int step = 0; step < 120; ++step) {
+        h.action("撤销")->trigger();
+    }
+    QCOMPARE(h.field(0, kBeat), QString());
+    QVERIFY(!h.action("撤销")->isEnabled());
 }
 
 QTEST_MAIN(TableHistoryTest)
