@@ -6,6 +6,7 @@
 #include "ui/channel_grid.h"
 #include "ui/file_chooser.h"
 #include "ui/message_presenter.h"
+#include "ui/table_history.h"
 
 #include <QComboBox>
 
@@ -15,12 +16,13 @@ namespace qm3270 {
 
 ChannelFileActions::ChannelFileActions(ChannelStore& store, ChannelGrid& grid, QComboBox& squelch,
                                        FileChooser& files, MessagePresenter& messages,
-                                       QWidget* window)
+                                       TableHistory& history, QWidget* window)
     : store_(store),
       grid_(grid),
       squelch_(squelch),
       files_(files),
       messages_(messages),
+      history_(history),
       window_(window) {}
 
 // Both operations start on row 1 with nothing left in an editor or pending, so
@@ -57,6 +59,7 @@ void ChannelFileActions::open() {
         return;
     }
     const auto& file = std::get<ChannelFile>(result);
+    const auto step = TableHistory::replacing(&history_, QStringLiteral("打开"));
     if (!store_.replaceColumns(file.rows, {kReceive, kTransmit, kBeat})) {
         // The database refused the change (disk full, file gone read-only): the
         // table and the squelch box stay as they were, and the user must know.

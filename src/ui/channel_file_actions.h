@@ -11,13 +11,16 @@ class ChannelGrid;
 class ChannelStore;
 class FileChooser;
 class MessagePresenter;
+class TableHistory;
 
 // 打开 and 保存: the channel file against the table and the squelch box. Both
-// dialogs start with the name chosen last in either of them.
+// dialogs start with the name chosen last in either of them. An open is one
+// step of the undo history.
 class ChannelFileActions {
 public:
     ChannelFileActions(ChannelStore& store, ChannelGrid& grid, QComboBox& squelch,
-                       FileChooser& files, MessagePresenter& messages, QWidget* window);
+                       FileChooser& files, MessagePresenter& messages, TableHistory& history,
+                       QWidget* window);
 
     void save();
     void open();
@@ -30,6 +33,7 @@ private:
     QComboBox& squelch_;
     FileChooser& files_;
     MessagePresenter& messages_;
+    TableHistory& history_;  // an open is one step of it
     QWidget* window_;
     QString lastName_;
 };

@@ -1,6 +1,7 @@
 #include "ui/main_menus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -31,6 +32,13 @@ MainMenus buildMainMenus(QMenuBar* bar) {
     m.file = submenu(bar, "文件", "       文件(&F)");
     m.open = entry(m.file, "打开", "打开文件(&O)");
     m.save = entry(m.file, "保存", "保存文件(&V)");
+    // Entries of our own follow the designed ones, set apart.
+    m.file->addSeparator();
+    m.undo = entry(m.file, "撤销", "撤销(&U)");
+    m.undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m.redo = entry(m.file, "重做", "重做(&Y)");
+    m.redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     m.read = entry(bar, "读信道", "        读信道数据(&R)");
     m.write = entry(bar, "写信道", "        写信道数据(&W)");
     m.system = submenu(bar, "系统", "        系统设置(&S)");

@@ -13,6 +13,8 @@ struct MainMenus {
     QMenu* file = nullptr;            // 文件
     QAction* open = nullptr;          // 打开
     QAction* save = nullptr;          // 保存
+    QAction* undo = nullptr;          // 撤销: after the designed entries
+    QAction* redo = nullptr;          // 重做
     QAction* read = nullptr;          // 读信道
     QAction* write = nullptr;         // 写信道
     QMenu* system = nullptr;          // 系统

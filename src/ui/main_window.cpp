@@ -13,6 +13,7 @@
 #include "ui/port_dialog.h"
 #include "ui/setting_boxes.h"
 #include "ui/store_closing.h"
+#include "ui/table_history.h"
 #include "ui/transfer_controller.h"
 
 #include <QAction>
@@ -43,9 +44,12 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     grid_ = new ChannelGrid(services_.store, *model_, body);
     placeChannelGrid(grid_);
     menus_ = buildMainMenus(menuBar());
+    history_ =
+        new TableHistory(services_.store, *grid_, *controls_.squelch, services_.messages, this);
 
-    fileActions_ = std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
-                                                        services_.files, services_.messages, this);
+    fileActions_ =
+        std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
+                                             services_.files, services_.messages, *history_, this);
 
     TransferWidgets widgets;
     widgets.readAction = menus_.read;
@@ -57,6 +61,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     widgets.status = controls_.status;
     widgets.progress = controls_.progress;
     widgets.squelch = controls_.squelch;
+    widgets.history = history_;
     transfers_ = new TransferController(widgets, services_.store, *model_, services_.port,
                                         services_.messages, services_.timing, this);
 
@@ -72,7 +77,9 @@ MainWindow::~MainWindow() {
 
 void MainWindow::connectActions() {
     attachSquelchLimit(controls_.squelch, services_.messages, this);
-    attachBeatPick(controls_.beat, services_.store);
+    attachBeatPick(controls_.beat, services_.store, *history_);
+    history_->attachActions(menus_.undo, menus_.redo);
+    connect(transfers_, &TransferController::busyChanged, history_, &TableHistory::setBusy);
 
     connect(menus_.open, &QAction::triggered, this, [this] { fileActions_->open(); });
     connect(menus_.save, &QAction::triggered, this, [this] { fileActions_->save(); });

@@ -13,6 +13,7 @@ namespace qm3270 {
 class ChannelFileActions;
 class ChannelGrid;
 class ChannelTableModel;
+class TableHistory;
 class TransferController;
 
 // 启动窗体: the channel grid, the squelch and beat boxes, the status line, the
@@ -44,6 +45,7 @@ private:
     MainControls controls_;
     ChannelGrid* grid_;
     MainMenus menus_;
+    TableHistory* history_;
     std::unique_ptr<ChannelFileActions> fileActions_;
     TransferController* transfers_;
     bool shutDown_ = false;

@@ -12,6 +12,7 @@
 #include "link/write_data.h"
 #include "link/write_transfer.h"
 #include "ui/message_presenter.h"
+#include "ui/table_history.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -139,6 +140,7 @@ void TransferController::startRead() {
 
 void TransferController::readSucceeded(const QStringList& frames) {
     const frame::DecodedTable decoded = frame::decodeFrames(frames);
+    const auto step = TableHistory::replacing(widgets_.history, QStringLiteral("读信道"));
     // All 16 rows or none; the squelch box only once the table has taken them.
     if (!store_.replaceColumns(decoded.rows, {kReceive, kTransmit, kBeat})) {
         // The radio answered well; it is the database that refused the table.
@@ -175,6 +177,7 @@ void TransferController::updateMenus() {
     setMenuEnabled(widgets_.systemMenu, idle);
     widgets_.exitAction->setEnabled(idle);
     setMenuEnabled(widgets_.helpMenu, idle);
+    Q_EMIT busyChanged(!idle);
 }
 
 }  // namespace qm3270

@@ -22,6 +22,7 @@ class Port;
 class ReadTransfer;
 class ReadyWatch;
 class StatusEraser;
+class TableHistory;
 class WriteTransfer;
 
 // The main window's controls that the radio transfers drive.
@@ -35,6 +36,7 @@ struct TransferWidgets {
     QLabel* status = nullptr;          // Label2
     QProgressBar* progress = nullptr;  // ProgressBar1
     QComboBox* squelch = nullptr;      // Combo1
+    TableHistory* history = nullptr;   // a read is one step of it
 };
 
 // Runs the ready watch, the write and the read for the main window: builds the
@@ -53,6 +55,9 @@ public:
 
     void startWrite();  // 写信道
     void startRead();   // 读信道
+
+Q_SIGNALS:
+    void busyChanged(bool busy);  // with every change of the menus
 
 private:
     void connectTransfers();
