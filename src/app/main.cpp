@@ -1,5 +1,6 @@
 // qm3270: the desktop channel programmer for the QM3270 radio.
 
+#include "app/program_end.h"
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
 #include "sim/built_in_radio.h"
@@ -9,7 +10,6 @@
 #include "ui/main_window.h"
 #include "ui/message_presenter.h"
 #include "ui/qt_texts.h"
-#include "ui/quit_when_all_closed.h"
 #include "ui/store_opening.h"
 
 #include <QApplication>
@@ -116,11 +116,5 @@ int main(int argc, char* argv[]) {
 
     MainWindow window(services);
     window.startUp();
-
-    // The port dialog, the about and the instructions window stay open after
-    // the main window has closed; the program ends with the last of them.
-    QApplication::setQuitOnLastWindowClosed(false);
-    QuitWhenAllClosed quitWhenAllClosed([] { QCoreApplication::quit(); });
-    app.installEventFilter(&quitWhenAllClosed);
-    return QApplication::exec();
+    return runUntilEnd(window, *store);
 }

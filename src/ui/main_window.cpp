@@ -17,6 +17,7 @@
 #include "ui/transfer_controller.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
@@ -94,13 +95,28 @@ void MainWindow::connectActions() {
         transfers_->startWrite();
     });
     connect(menus_.port, &QAction::triggered, this, [this] {
-        showPortDialog(this, {portSelection_, services_.messages, services_.deviceForNumber,
-                              SerialPort::availableDevices()});
+        showPortDialog(this,
+                       {portSelection_, services_.messages, services_.deviceForNumber,
+                        SerialPort::availableDevices(), [this] { transfers_->stopTransfers(); }});
     });
     // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
     connect(menus_.exit, &QAction::triggered, this, &QWidget::close);
     connect(menus_.instructions, &QAction::triggered, this, [] { showInstructionsWindow(); });
     connect(menus_.about, &QAction::triggered, this, [] { showAboutWindow(); });
+
+    connect(transfers_, &TransferController::writeEnded, this, [this] {
+        if (closeAfterWrite_) {
+            close();
+        }
+    });
+#ifndef QT_NO_SESSIONMANAGER
+    // The desktop session is ending: it may not wait for a close, so what the
+    // user typed is stored now.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { commitPendingEdits(); });
+#endif
+    // The program can also end without a close at all, once its event loop
+    // has stopped.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
 }
 
 void MainWindow::startUp() {
@@ -116,13 +132,27 @@ void MainWindow::showMessage(const UserMessage& message) {
     services_.messages.show(this, message);
 }
 
+void MainWindow::commitPendingEdits() {
+    grid_->finishEditing();
+    services_.store.commitPending();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (transfers_->isWriting()) {
+        // Cut short, the radio would keep "A" and part of the table. The write
+        // ends within its drain limit; until then what was typed is safe.
+        commitPendingEdits();
+        closeAfterWrite_ = true;
+        event->ignore();
+        return;
+    }
     shutDown();
     event->accept();
 }
 
-// Closing the window ends its work: nothing typed is lost, the timers stop and
-// the port is released. The small windows are not ours and stay until closed.
+// Closing the window ends its work: nothing typed is lost, a read is abandoned,
+// the timers stop and the port is released. The small windows are not ours and
+// stay until closed.
 void MainWindow::shutDown() {
     if (shutDown_) {
         return;
@@ -130,9 +160,9 @@ void MainWindow::shutDown() {
     shutDown_ = true;
     grid_->finishEditing();
     keepTableAtExit(services_.store, controls_.squelch->currentText(), services_.messages, this);
-    delete transfers_;
-    transfers_ = nullptr;
+    transfers_->shutDown();
     services_.port.close();
+    Q_EMIT closed();
 }
 
 }  // namespace qm3270

@@ -29,9 +29,16 @@ public:
     // port (its messages shown over the window) and starts the ready watch.
     void startUp();
 
-    PortSelection& portSelection() { return portSelection_; }
+    // What is still in a cell editor goes into its row, and the row's pending
+    // edit into the database, as the window's close does first.
+    void commitPendingEdits();
+
+Q_SIGNALS:
+    void closed();  // edits committed, timers stopped, port released
 
 protected:
+    // A close during a write is carried out once the write has ended; during a
+    // read the read is abandoned and the window closes at once.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -48,6 +55,7 @@ private:
     TableHistory* history_;
     std::unique_ptr<ChannelFileActions> fileActions_;
     TransferController* transfers_;
+    bool closeAfterWrite_ = false;
     bool shutDown_ = false;
 };
 

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QWidget>
 
 #include <variant>
@@ -50,6 +51,7 @@ TransferController::TransferController(const TransferWidgets& widgets, ChannelSt
       model_(model),
       port_(port),
       messages_(messages),
+      timing_(timing),
       window_(window),
       watch_(new ReadyWatch(port, timing, this)),
       eraser_(new StatusEraser(timing, this)),
@@ -66,10 +68,21 @@ void TransferController::connectTransfers() {
     connect(write_, &WriteTransfer::progress, widgets_.progress, &QProgressBar::setValue);
     connect(write_, &WriteTransfer::finished, this, &TransferController::writeFinished);
     connect(write_, &WriteTransfer::failed, this, &TransferController::writeFailed);
+    connectRead();
+}
 
+void TransferController::connectRead() {
     connect(read_, &ReadTransfer::progress, widgets_.progress, &QProgressBar::setValue);
     connect(read_, &ReadTransfer::succeeded, this, &TransferController::readSucceeded);
     connect(read_, &ReadTransfer::failed, this, &TransferController::readFailed);
+}
+
+// A read has no way to stop half-way. A fresh one in its place drops the old
+// exchange at once: its timers, its hold on the port and the frames so far.
+void TransferController::abandonRead() {
+    delete read_;
+    read_ = new ReadTransfer(port_, timing_, this);
+    connectRead();
 }
 
 void TransferController::startReadyWatch() {
@@ -78,6 +91,10 @@ void TransferController::startReadyWatch() {
 
 bool TransferController::isBusy() const {
     return write_->isRunning() || read_->isRunning();
+}
+
+bool TransferController::isWriting() const {
+    return write_->isRunning();
 }
 
 void TransferController::startWrite() {
@@ -111,6 +128,7 @@ void TransferController::writeFinished() {
     updateMenus();
     watch_->start();
     eraser_->start();
+    Q_EMIT writeEnded();
 }
 
 void TransferController::writeFailed(const UserMessage& message) {
@@ -119,6 +137,7 @@ void TransferController::writeFailed(const UserMessage& message) {
     widgets_.status->clear();
     updateMenus();
     watch_->start();
+    Q_EMIT writeEnded();
 }
 
 void TransferController::startRead() {
@@ -163,6 +182,30 @@ void TransferController::readFailed(const UserMessage& message) {
     widgets_.status->clear();
     model_.setLocked(false);
     updateMenus();
+}
+
+void TransferController::stopTransfers() {
+    if (write_->isRunning()) {
+        write_->interrupt();
+    }
+    if (read_->isRunning()) {
+        abandonRead();
+        readFailed(link_messages::transferError(link_messages::kReadFailed));
+    }
+}
+
+void TransferController::shutDown() {
+    if (read_->isRunning()) {
+        abandonRead();
+    }
+    if (write_->isRunning()) {
+        // Only when the program ends without its window's close (the event loop
+        // has gone): nobody is left to read a message.
+        const QSignalBlocker quiet(write_);
+        write_->interrupt();
+    }
+    watch_->stop();
+    eraser_->stop();
 }
 
 void TransferController::updateMenus() {

@@ -52,15 +52,27 @@ public:
 
     void startReadyWatch();  // the last step of start-up
     bool isBusy() const;     // a read or a write is running
+    bool isWriting() const;
 
     void startWrite();  // 写信道
     void startRead();   // 读信道
 
+    // The port is about to change: a running write or read ends as if its line
+    // had been lost (its message, the menus back, the watch on), so that no
+    // frame goes out on, or is taken from, another port.
+    void stopTransfers();
+    // The window is closing: a read is abandoned without a word (the table
+    // stays as it was) and the timers stop. The window waits for a write to end.
+    void shutDown();
+
 Q_SIGNALS:
     void busyChanged(bool busy);  // with every change of the menus
+    void writeEnded();            // after the end steps of a write, whether it went well or not
 
 private:
     void connectTransfers();
+    void connectRead();
+    void abandonRead();
     void writeFinished();
     void writeFailed(const UserMessage& message);
     void readSucceeded(const QStringList& frames);
@@ -73,6 +85,7 @@ private:
     ChannelTableModel& model_;
     Port& port_;
     MessagePresenter& messages_;
+    LinkTiming timing_;
     QWidget* window_;
     ReadyWatch* watch_;     // Timer3
     StatusEraser* eraser_;  // Timer2

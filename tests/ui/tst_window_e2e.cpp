@@ -2,6 +2,7 @@
 // port, the real timer periods, the radio's faults, and the radio that
 // `qm3270 --simulate` serves inside the program.
 
+#include "app/program_end.h"
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
 #include "link/write_data.h"
@@ -16,15 +17,22 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <sys/resource.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include <memory>
 #include <variant>
@@ -35,6 +43,9 @@ namespace {
 
 const QString kRadioProgram = QStringLiteral(QM3270_BINARY_DIR "/src/sim/qm3270-radio");
 const QString kWindowProgram = QStringLiteral(QM3270_BINARY_DIR "/src/app/qm3270");
+
+// Runs this test program as the window program instead (see runWindowChild).
+constexpr char kWindowChild[] = "--window-child";
 
 // Texts the user sees.
 const QString kWriteDone = QStringLiteral("数据传送完毕...");
@@ -217,6 +228,62 @@ qint64 cpuMilliseconds() {
            ((usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000);
 }
 
+// The edit that the child window has confirmed but not yet stored: row 3's
+// receive frequency, copied to transmit.
+const QString kPendingEdit = QStringLiteral("145");
+const QString kPendingEditStored = QStringLiteral("145.00000");
+
+// `tst_window_e2e --window-child DB DEVICE [write]`: the window over DB and
+// the radio on DEVICE, run until it ends as the program runs it, with an edit
+// typed into the grid and confirmed, but still pending in its row; with
+// "write", a write under way. Says "ready" on its output then.
+int runWindowChild(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    QString error;
+    auto store = ChannelStore::open(arguments.at(2), &error);
+    if (!store) {
+        return 3;
+    }
+    SerialPort port;
+    test::RecordingPresenter messages;
+    test::ScriptedFileChooser files;
+    MainWindow window({.store = *store,
+                       .port = port,
+                       .messages = messages,
+                       .files = files,
+                       .explicitPort = arguments.at(3)});
+    window.startUp();
+    auto* grid = window.findChild<QTableView*>(QStringLiteral("DataGrid1"));
+    const QModelIndex cell = grid->model()->index(2, kReceive);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+    if (editor == nullptr) {
+        return 4;
+    }
+    editor->setText(kPendingEdit);
+    QTest::keyClick(editor, Qt::Key_Return);
+    if (!QTest::qWaitFor([&] { return store->hasPendingEdit() && !grid->indexWidget(cell); })) {
+        return 5;
+    }
+    if (arguments.size() > 4) {
+        window.findChild<QAction*>(QStringLiteral("写信道"))->trigger();
+    }
+    // Ready once the program's event loop runs, with its own handling in place.
+    QTimer::singleShot(0, [] {
+        std::puts("ready");
+        std::fflush(stdout);
+    });
+    return runUntilEnd(window, *store);
+}
+
+QProcessEnvironment offscreen() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
 }  // namespace
 
 class WindowE2eTest : public QObject {
@@ -229,6 +296,9 @@ private slots:
     void builtInRadioKeepsItsMemoryOverARestart();
     void simulateOption_data();
     void simulateOption();
+    void endingKeepsThePendingEdit_data();
+    void endingKeepsThePendingEdit();
+    void programEndsCleanlyOnASignal();
 };
 
 // Written, cleared, read back: the radio heard exactly the write, and the grid
@@ -433,5 +503,100 @@ void WindowE2eTest::simulateOption() {
     }
 }
 
-QTEST_MAIN(WindowE2eTest)
+void WindowE2eTest::endingKeepsThePendingEdit_data() {
+    QTest::addColumn<int>("signal");  // 0: the display goes away
+    QTest::addColumn<bool>("writing");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false << 0;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false << 0;
+    QTest::newRow("SIGINT") << int(SIGINT) << false << 0;
+    QTest::newRow("SIGTERM during a write") << int(SIGTERM) << true << 0;
+    // The display's platform ends the program itself, with 1.
+    QTest::newRow("display lost") << 0 << false << 1;
+}
+
+// However the program is ended from outside, the edit is in the database; a
+// write under way is finished first, so the radio holds all 16 frames.
+void WindowE2eTest::endingKeepsThePendingEdit() {
+    QFETCH(int, signal);
+    QFETCH(bool, writing);
+    QFETCH(int, exitCode);
+
+    QTemporaryDir folder;
+    RadioWithLog radio(folder.path(), {});
+    QVERIFY(!radio.device().isEmpty());
+    QProcessEnvironment environment = offscreen();
+    QProcess display;
+    if (signal == 0) {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty()) {
+            QSKIP("needs Xvfb");
+        }
+        // Xvfb picks a free display and names it on its output.
+        display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QTRY_VERIFY_WITH_TIMEOUT(display.canReadLine(), 10000);
+        environment.insert(QStringLiteral("DISPLAY"),
+                           QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    }
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                QStringList{QString::fromLatin1(kWindowChild),
+                            folder.filePath(QStringLiteral("qm3270.db")), radio.device()} +
+                    (writing ? QStringList{QStringLiteral("write")} : QStringList()));
+    QVERIFY(child.waitForReadyRead(10000));
+    QCOMPARE(child.readLine(), QByteArray("ready\n"));
+
+    if (signal == 0) {
+        display.terminate();
+        QVERIFY(display.waitForFinished());
+    } else {
+        ::kill(static_cast<pid_t>(child.processId()), signal);
+    }
+    QVERIFY(child.waitForFinished(kTransferTimeoutMs));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), exitCode);
+
+    QString error;
+    const auto store = ChannelStore::open(folder.filePath(QStringLiteral("qm3270.db")), &error);
+    QVERIFY2(store, qPrintable(error));
+    QCOMPARE(store->record(2)[kReceive], Field(kPendingEditStored));
+    QCOMPARE(store->record(2)[kTransmit], Field(kPendingEditStored));
+    if (writing) {
+        const QByteArray heard = radio.received();
+        QVERIFY2(QRegularExpression(QStringLiteral("A[0-9]{320}$"))
+                     .match(QString::fromLatin1(heard))
+                     .hasMatch(),
+                 heard.constData());
+    }
+}
+
+// The real program, once its window is up, ends on a signal as on a close.
+void WindowE2eTest::programEndsCleanlyOnASignal() {
+    QTemporaryDir folder;
+    RadioWithLog radio(folder.path(), {});
+    QVERIFY(!radio.device().isEmpty());
+    QProcess program;
+    program.setProcessEnvironment(offscreen());
+    program.start(kWindowProgram,
+                  {QStringLiteral("--db"), folder.filePath(QStringLiteral("qm3270.db")),
+                   QStringLiteral("--port"), radio.device()});
+    QTRY_VERIFY(radio.received().contains('C'));  // the window's event loop runs
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(kTransferTimeoutMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+int main(int argc, char* argv[]) {
+    if (argc > 1 && std::strcmp(argv[1], kWindowChild) == 0) {
+        return runWindowChild(argc, argv);
+    }
+    QApplication app(argc, argv);
+    WindowE2eTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_window_e2e.moc"
