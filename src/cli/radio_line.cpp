@@ -24,12 +24,30 @@ QString channelText(const char* verb, int channel) {
         .arg(frame::kFramesPerTransfer);
 }
 
+// What the person at the terminal can do about a port that would not open.
+QString explain(const PortOpenFailure& failure) {
+    switch (failure.kind) {
+        case PortOpenFailure::Kind::Missing:
+            return QStringLiteral("no such device");
+        case PortOpenFailure::Kind::Busy:
+            return QStringLiteral("busy — another program is using it");
+        case PortOpenFailure::Kind::Permission:
+            return QStringLiteral(
+                       "permission denied — add yourself to the group that owns it "
+                       "(sudo usermod -aG %1 $USER) and log in again")
+                .arg(failure.group);
+        case PortOpenFailure::Kind::Other:
+            break;
+    }
+    return failure.reason;
+}
+
 }  // namespace
 
 bool RadioLine::open(const QString& device) {
-    QString reason;
-    if (!port_.open(device, &reason)) {
-        fail(kRadioFailure, QStringLiteral("open %1").arg(device), reason);
+    PortOpenFailure failure;
+    if (!port_.open(device, &failure)) {
+        fail(kRadioFailure, QStringLiteral("open %1").arg(device), explain(failure));
         return false;
     }
     QObject::connect(&port_, &Port::failed, &port_,

@@ -4,6 +4,7 @@
 
 #include "app/program_end.h"
 #include "channels/channel_store.h"
+#include "file/channel_file.h"
 #include "link/serial_port.h"
 #include "link/write_data.h"
 #include "sim/built_in_radio.h"
@@ -293,6 +294,8 @@ private slots:
     void writeThenReadBack();
     void radioFaults_data();
     void radioFaults();
+    void digitAheadOfTheAnswer_data();
+    void digitAheadOfTheAnswer();
     void builtInRadioKeepsItsMemoryOverARestart();
     void simulateOption_data();
     void simulateOption();
@@ -408,6 +411,47 @@ void WindowE2eTest::radioFaults() {
     } else {
         QCOMPARE(radio.memory(), memoryBefore);
     }
+}
+
+void WindowE2eTest::digitAheadOfTheAnswer_data() {
+    QTest::addColumn<QString>("noise");
+    QTest::addColumn<bool>("reads");
+
+    QTest::newRow("a digit from the radio") << QStringLiteral("0") << false;
+    QTest::newRow("the read command echoed by the cable") << QStringLiteral("5") << true;
+}
+
+// One character ahead of the radio's 320 digits: an echoed "5" is the
+// cable's, and the read is whole; any other digit makes 321, and the table and
+// the squelch box stay as they were.
+void WindowE2eTest::digitAheadOfTheAnswer() {
+    QFETCH(QString, noise);
+    QFETCH(bool, reads);
+
+    QTemporaryDir folder;
+    const ChannelTable table = writtenTable();
+    QCOMPARE(saveChannelFile(folder.filePath(QStringLiteral("radio.doc")), kWrittenSquelch, table),
+             std::nullopt);
+    RadioWithLog radio(folder.path(), {QStringLiteral("--noise"), noise});
+    QVERIFY(!radio.device().isEmpty());
+    Window window(folder.path(), radio.device());
+    window.fill(emptyTable(), QStringLiteral("0"));
+    QTRY_VERIFY(window.saw(kReady));
+
+    window.trigger("读信道");
+    if (reads) {
+        QTRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
+        QCOMPARE(window.texts(), QStringList());
+        QCOMPARE(window.shown(), shownAfterRead(table));
+        QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!window.messages.shown.isEmpty(), kTransferTimeoutMs);
+        QCOMPARE(window.texts(), QStringList{kReadFailed});
+        QVERIFY(!window.saw(kReadDone));
+        QCOMPARE(window.shown(), shownAfterRead(emptyTable()));
+        QCOMPARE(window.squelch()->currentText(), QStringLiteral("0"));
+    }
+    QVERIFY(window.menusEnabled());
 }
 
 // The radio of --simulate keeps a write in its memory file: a restarted radio
