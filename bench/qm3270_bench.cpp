@@ -67,6 +67,8 @@ class NoFiles : public FileChooser {
 public:
     QString chooseOpen(QWidget*, const QString&) override { return {}; }
     QString chooseSave(QWidget*, const QString&) override { return {}; }
+    QString chooseCsvOpen(QWidget*, const QString&) override { return {}; }
+    QString chooseCsvSave(QWidget*, const QString&) override { return {}; }
 };
 
 // A table with every channel programmed, so that every frame carries data.

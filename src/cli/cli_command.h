@@ -29,5 +29,7 @@ Command decodeCommand();
 Command showCommand();
 Command readCommand();
 Command writeCommand();
+Command importCsvCommand();
+Command exportCsvCommand();
 
 }  // namespace qm3270::cli

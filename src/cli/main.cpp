@@ -14,8 +14,9 @@ using qm3270::cli::Command;
 
 // Every command of the tool; a new command is one more line here.
 const std::array kCommands = {
-    qm3270::cli::framesCommand(), qm3270::cli::decodeCommand(), qm3270::cli::showCommand(),
-    qm3270::cli::readCommand(),   qm3270::cli::writeCommand(),
+    qm3270::cli::framesCommand(),    qm3270::cli::decodeCommand(), qm3270::cli::showCommand(),
+    qm3270::cli::readCommand(),      qm3270::cli::writeCommand(),  qm3270::cli::importCsvCommand(),
+    qm3270::cli::exportCsvCommand(),
 };
 
 QString commandList() {
@@ -23,7 +24,7 @@ QString commandList() {
         QStringLiteral("Programs the QM3270 radio's channels from scripts.\n\nCommands:\n");
     for (const Command& command : kCommands) {
         list += QStringLiteral("  %1  %2\n")
-                    .arg(QString::fromLatin1(command.name).leftJustified(8),
+                    .arg(QString::fromLatin1(command.name).leftJustified(10),
                          QString::fromLatin1(command.summary));
     }
     list += QStringLiteral("\nRun 'qm3270-cli COMMAND --help' for a command's own options.");

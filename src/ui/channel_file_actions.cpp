@@ -57,14 +57,23 @@ void ChannelFileActions::open() {
         return;
     }
     const auto& file = std::get<ChannelFile>(result);
-    if (!store_.replaceColumns(file.rows, {kReceive, kTransmit, kBeat})) {
+    replaceTable(file.rows, file.squelch);
+}
+
+bool ChannelFileActions::replaceTable(const ChannelTable& rows,
+                                      const std::optional<QString>& squelch) {
+    beginPass();
+    if (!store_.replaceColumns(rows, {kReceive, kTransmit, kBeat})) {
         // The database refused the change (disk full, file gone read-only): the
         // table and the squelch box stay as they were, and the user must know.
         messages_.show(window_, channel_messages::databaseUnusable(store_.path()));
-        return;
+        return false;
     }
-    // Last, so that the squelch box's own limit rule judges the file's level.
-    squelch_.setEditText(file.squelch);
+    // Last, so that the squelch box's own limit rule judges the new level.
+    if (squelch) {
+        squelch_.setEditText(*squelch);
+    }
+    return true;
 }
 
 }  // namespace qm3270

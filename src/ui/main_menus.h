@@ -13,6 +13,8 @@ struct MainMenus {
     QMenu* file = nullptr;            // 文件
     QAction* open = nullptr;          // 打开
     QAction* save = nullptr;          // 保存
+    QAction* importCsv = nullptr;     // 导入CSV, after the designed entries
+    QAction* exportCsv = nullptr;     // 导出CSV
     QAction* read = nullptr;          // 读信道
     QAction* write = nullptr;         // 写信道
     QMenu* system = nullptr;          // 系统

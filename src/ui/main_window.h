@@ -13,6 +13,7 @@ namespace qm3270 {
 class ChannelFileActions;
 class ChannelGrid;
 class ChannelTableModel;
+class CsvAndPrintActions;
 class TransferController;
 
 // 启动窗体: the channel grid, the squelch and beat boxes, the status line, the
@@ -45,6 +46,7 @@ private:
     ChannelGrid* grid_;
     MainMenus menus_;
     std::unique_ptr<ChannelFileActions> fileActions_;
+    std::unique_ptr<CsvAndPrintActions> csvAndPrint_;
     TransferController* transfers_;
     bool shutDown_ = false;
 };
