@@ -5,9 +5,9 @@
 
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
+#include "sheet/fonts.h"
 #include "sim/radio_process.h"
 #include "ui/file_chooser.h"
-#include "ui/fonts.h"
 #include "ui/main_window.h"
 #include "ui/message_presenter.h"
 

@@ -2,10 +2,10 @@
 
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
+#include "sheet/fonts.h"
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
 #include "ui/file_chooser.h"
-#include "ui/fonts.h"
 #include "ui/main_window.h"
 #include "ui/message_presenter.h"
 #include "ui/qt_texts.h"

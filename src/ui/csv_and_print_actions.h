@@ -12,10 +12,12 @@ class ChannelGrid;
 class ChannelStore;
 class FileChooser;
 class MessagePresenter;
+class PrinterChooser;
 
-// 导入 CSV, 导出 CSV: the table in CHIRP's CSV form, the list other radio
-// programming tools exchange. An import replaces the table as 打开 does, all or
-// nothing; both dialogs start with the CSV name chosen last in either of them.
+// The table outside the program. 导入 CSV, 导出 CSV: CHIRP's CSV form, the list
+// other radio programming tools exchange; an import replaces the table as 打开
+// does, all or nothing, and both dialogs start with the CSV name chosen last in
+// either of them. 打印信道表: the sheet handed over with a programmed radio.
 class CsvAndPrintActions {
 public:
     struct Services {
@@ -25,6 +27,7 @@ public:
         ChannelFileActions& tables;  // replaces the table, as 打开 does
         FileChooser& files;
         MessagePresenter& messages;
+        PrinterChooser& printers;
         QWidget* window;
     };
 
@@ -32,6 +35,9 @@ public:
 
     void importCsv();
     void exportCsv();
+    // 打印信道表: the channel sheet of the table as the grid shows it, on the
+    // printer (or PDF file) the user picks.
+    void print();
 
 private:
     Services s_;

@@ -2,8 +2,14 @@
 
 #include <QProcess>
 
-CliRun runCli(const QStringList& arguments, const QByteArray& input) {
+CliRun runCli(const QStringList& arguments, const QByteArray& input,
+              const QStringList& environment) {
     QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment) {
+        env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    }
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral(QM3270_BINARY_DIR "/src/cli/qm3270-cli"), arguments);
     CliRun run;
     if (!process.waitForStarted()) {

@@ -11,4 +11,6 @@ struct CliRun {
     QString err;
 };
 
-CliRun runCli(const QStringList& arguments, const QByteArray& input = {});
+// `environment` entries ("NAME=VALUE") replace the test's own.
+CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
+              const QStringList& environment = {});

@@ -4,12 +4,16 @@
 #include "channels/channel_store.h"
 #include "fake_port.h"
 #include "test_files.h"
+#include "ui/channel_grid.h"
 #include "ui/main_window.h"
+#include "ui/printer_chooser.h"
 #include "ui_doubles.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,6 +24,23 @@ namespace {
 
 const QByteArray kCsv =
     "# squelch=6\r\nLocation,Frequency,Duplex,Offset,Comment\r\n2,438.5,-,8,beat=on\r\n";
+
+// Answers the print dialog with "print to file" into `path`; no path: cancel.
+class PdfPrinterChooser : public PrinterChooser {
+public:
+    QString path;
+    int asked = 0;
+
+    bool choose(QWidget*, QPrinter& printer) override {
+        ++asked;
+        if (path.isEmpty()) {
+            return false;
+        }
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        return true;
+    }
+};
 
 struct Harness {
     Harness() {
@@ -34,7 +55,8 @@ struct Harness {
             .deviceForNumber = [](int number) { return QStringLiteral("COM%1").arg(number); },
             .timing = LinkTiming{},
             .today = QDate(2026, 12, 7),
-            .explicitPort = std::nullopt};
+            .explicitPort = std::nullopt,
+            .printers = printers};
         window = std::make_unique<MainWindow>(services);
         window->startUp();
     }
@@ -62,6 +84,7 @@ struct Harness {
     std::unique_ptr<ChannelStore> store;
     RecordingPresenter messages;
     ScriptedFileChooser files;
+    PdfPrinterChooser printers;
     FakePort port;
     std::unique_ptr<MainWindow> window;
 };
@@ -77,6 +100,7 @@ private Q_SLOTS:
     void refusedImportChangesNothing_data();
     void refusedImportChangesNothing();
     void importWaitsForARead();
+    void printsTheTableAsTheGridShowsIt();
 };
 
 void CsvAndPrintTest::entriesFollowTheDesignedOnes() {
@@ -86,8 +110,9 @@ void CsvAndPrintTest::entriesFollowTheDesignedOnes() {
     for (const QAction* entry : entries) {
         captions << (entry->isSeparator() ? QStringLiteral("--") : entry->text());
     }
-    QCOMPARE(captions.mid(0, 5), QStringList({"打开文件(&O)", "保存文件(&V)", "--",
-                                              "导入 CSV(&I)...", "导出 CSV(&X)..."}));
+    QCOMPARE(captions.mid(0, 6),
+             QStringList({"打开文件(&O)", "保存文件(&V)", "--", "导入 CSV(&I)...",
+                          "导出 CSV(&X)...", "打印信道表(&P)..."}));
 }
 
 void CsvAndPrintTest::importReplacesTheTableThenExportWritesIt() {
@@ -153,6 +178,39 @@ void CsvAndPrintTest::importWaitsForARead() {
     QVERIFY(h.action("导出CSV")->isEnabled());
     h.port.failLine();
     QTRY_VERIFY(h.action("导入CSV")->isEnabled());
+}
+
+void CsvAndPrintTest::printsTheTableAsTheGridShowsIt() {
+    Harness h;
+    h.setRow(0, "462.56250", "467.56250", "on");
+    h.squelch()->setEditText(QStringLiteral("4"));
+    // Typed but not yet accepted: the sheet shows it as the grid will hold it.
+    auto* grid = h.window->findChild<ChannelGrid*>(QStringLiteral("DataGrid1"));
+    const QModelIndex cell = grid->model()->index(15, kReceive);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("150"));
+
+    h.action("打印信道表")->trigger();  // cancelled
+    QCOMPARE(h.printers.asked, 1);
+    h.printers.path = h.dir.filePath(QStringLiteral("sheet.pdf"));
+    h.action("打印信道表")->trigger();
+    QVERIFY(h.messages.shown.isEmpty());
+    const QString text = pdfText(h.printers.path);
+    QVERIFY2(text.contains(u"QM3270 信道表"), "pdftotext (poppler-utils) must be installed");
+    QVERIFY(text.contains(u"静噪级别：4"));
+    QVERIFY2(text.contains(QRegularExpression(
+                 QStringLiteral("\\n\\s*1\\s+462\\.56250\\s+467\\.56250\\s+on\\s*\\n"))),
+             qPrintable(text));
+    QVERIFY(text.contains(
+        QRegularExpression(QStringLiteral("\\n\\s*16\\s+150\\.00000\\s+150\\.00000\\s*\\n"))));
+
+    // A file that cannot be written is said so, naming it.
+    h.printers.path = h.printers.path + QStringLiteral("/below-a-file.pdf");
+    h.action("打印信道表")->trigger();
+    QCOMPARE(h.messages.texts(), QStringList{"文件保存失败！\n" + h.printers.path});
 }
 
 QTEST_MAIN(CsvAndPrintTest)
