@@ -14,16 +14,20 @@ int runRead(const QStringList& arguments) {
         "Reads the radio's 16 channels and squelch level and prints the channel file that\n"
         "saving them would write. A failed read writes nothing (exit status 4)."));
     const QCommandLineOption port = portOption();
+    const QCommandLineOption trace = traceOption();
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Save the channel file as FILE (replaced only after a good read)."),
         QStringLiteral("FILE"));
-    parser.addOptions({port, output});
+    parser.addOptions({port, trace, output});
     if (const auto status = parseRadioCommandLine(parser, port, arguments, 0)) {
         return *status;
     }
 
     RadioLine line;
+    if (parser.isSet(trace) && !line.traceTo(parser.value(trace))) {
+        return kBadInput;
+    }
     if (!line.open(parser.value(port))) {
         return kRadioFailure;
     }

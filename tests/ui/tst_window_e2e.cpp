@@ -8,6 +8,7 @@
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
 #include "sim/radio_process.h"
+#include "test_files.h"
 #include "ui/main_window.h"
 #include "ui_doubles.h"
 
@@ -229,6 +230,7 @@ private slots:
     void builtInRadioKeepsItsMemoryOverARestart();
     void simulateOption_data();
     void simulateOption();
+    void traceOption();
 };
 
 // Written, cleared, read back: the radio heard exactly the write, and the grid
@@ -430,6 +432,50 @@ void WindowE2eTest::simulateOption() {
         QVERIFY2(err.contains(error), qPrintable(err));
         QFile memory(memoryPath);
         QCOMPARE(memory.open(QIODevice::ReadOnly) ? memory.readAll() : QByteArray(), memoryFile);
+    }
+}
+
+// `qm3270 --trace FILE` appends the line's traffic: the ready poll going out and
+// the simulated radio's answer coming back. A trace it cannot open ends it.
+void WindowE2eTest::traceOption() {
+    QTemporaryDir dataHome;
+    const QString trace = dataHome.filePath(QStringLiteral("trace.txt"));
+    for (const QString& path : {trace + QStringLiteral("/below-a-file"), trace}) {
+        if (path != trace) {
+            QFile plain(trace);
+            QVERIFY(plain.open(QIODevice::WriteOnly));  // a plain file, so nothing is below it
+        } else {
+            QFile::remove(trace);
+        }
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(environment);
+        program.start(kWindowProgram,
+                      {QStringLiteral("--simulate"), QStringLiteral("--trace"), path});
+        QVERIFY(program.waitForStarted());
+        const bool ended = program.waitForFinished(1500);
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        if (!ended) {
+            program.terminate();
+            program.waitForFinished();
+        }
+        if (path != trace) {
+            QVERIFY(ended);
+            QCOMPARE(program.exitCode(), 1);
+            QVERIFY2(err.contains(QStringLiteral("qm3270: cannot open trace ") + path),
+                     qPrintable(err));
+            continue;
+        }
+        QVERIFY(!ended);
+        const QStringList lines =
+            QString::fromLatin1(test::fileBytes(trace)).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() >= 2, qPrintable(lines.join(u'|')));
+        QCOMPARE(lines[0].section(u' ', 1), QStringLiteral("> C"));
+        QCOMPARE(lines[1].section(u' ', 1), QStringLiteral("< C"));
+        QVERIFY(lines[1].section(u' ', 0, 0).toLongLong() >=
+                lines[0].section(u' ', 0, 0).toLongLong());
     }
 }
 
