@@ -5,9 +5,9 @@
 
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
+#include "sheet/fonts.h"
 #include "sim/radio_process.h"
 #include "ui/file_chooser.h"
-#include "ui/fonts.h"
 #include "ui/main_window.h"
 #include "ui/message_presenter.h"
 
@@ -67,6 +67,8 @@ class NoFiles : public FileChooser {
 public:
     QString chooseOpen(QWidget*, const QString&) override { return {}; }
     QString chooseSave(QWidget*, const QString&) override { return {}; }
+    QString chooseCsvOpen(QWidget*, const QString&) override { return {}; }
+    QString chooseCsvSave(QWidget*, const QString&) override { return {}; }
 };
 
 // A table with every channel programmed, so that every frame carries data.

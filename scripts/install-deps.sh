@@ -11,6 +11,7 @@ packages=(
     qt6-qpa-plugins qt6-translations-l10n
     fonts-arphic-ukai fonts-arphic-uming
     xvfb xauth
+    poppler-utils
 )
 
 missing=()

@@ -50,10 +50,11 @@ int runWrite(const QStringList& arguments) {
         "Writes the channel file FILE into the radio, with the checks of 'frames': data the\n"
         "radio must not receive is refused (exit status 3) and nothing is sent."));
     const QCommandLineOption port = portOption();
+    const QCommandLineOption trace = traceOption();
     const QCommandLineOption verify(
         QStringLiteral("verify"),
         QStringLiteral("Read the radio back and name each channel that differs (exit status 5)."));
-    parser.addOptions({port, verify});
+    parser.addOptions({port, trace, verify});
     addFileArgument(parser);
     if (const auto status = parseRadioCommandLine(parser, port, arguments, 1)) {
         return *status;
@@ -72,6 +73,9 @@ int runWrite(const QStringList& arguments) {
     const QStringList& frames = std::get<QStringList>(built);
 
     RadioLine line;
+    if (parser.isSet(trace) && !line.traceTo(parser.value(trace))) {
+        return kBadInput;
+    }
     if (!line.open(parser.value(port))) {
         return kRadioFailure;
     }

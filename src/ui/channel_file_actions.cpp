@@ -59,16 +59,26 @@ void ChannelFileActions::open() {
         return;
     }
     const auto& file = std::get<ChannelFile>(result);
-    const auto step = TableHistory::replacing(&history_, QStringLiteral("打开"));
-    if (!store_.replaceColumns(file.rows, {kReceive, kTransmit, kBeat})) {
+    replaceTable(QStringLiteral("打开"), file.rows, file.squelch);
+}
+
+bool ChannelFileActions::replaceTable(const QString& step, const ChannelTable& rows,
+                                      const std::optional<QString>& squelch) {
+    beginPass();
+    // One undo step for the rows and the squelch together; none when refused.
+    const auto undoStep = TableHistory::replacing(&history_, step);
+    if (!store_.replaceColumns(rows, {kReceive, kTransmit, kBeat})) {
         // The database refused the change (disk full, file gone read-only): the
         // table and the squelch box stay as they were, and the user must know.
         messages_.show(window_,
                        channel_messages::databaseRefused(store_.path(), store_.lastError()));
-        return;
+        return false;
     }
-    // Last, so that the squelch box's own limit rule judges the file's level.
-    squelch_.setEditText(file.squelch);
+    // Last, so that the squelch box's own limit rule judges the new level.
+    if (squelch) {
+        squelch_.setEditText(*squelch);
+    }
+    return true;
 }
 
 }  // namespace qm3270

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "channels/channel_record.h"
+
 #include <QString>
+
+#include <optional>
 
 class QComboBox;
 class QWidget;
@@ -24,6 +28,15 @@ public:
 
     void save();
     void open();
+
+    // What 打开 does once a file has been read, for every action that puts a
+    // whole table in place: the editor's text and any pending edit are
+    // committed first, then fields 1..3 of the 16 rows are replaced in one
+    // transaction and, when `squelch` is given, the squelch text is set last;
+    // `step` names the undo step (the action's objectName).
+    // false: the database refused, the user has been told, nothing changed.
+    bool replaceTable(const QString& step, const ChannelTable& rows,
+                      const std::optional<QString>& squelch);
 
 private:
     void beginPass();

@@ -39,6 +39,10 @@ MainMenus buildMainMenus(QMenuBar* bar) {
     m.redo = entry(m.file, "重做", "重做(&Y)");
     m.redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    m.file->addSeparator();
+    m.importCsv = entry(m.file, "导入CSV", "导入 CSV(&I)...");
+    m.exportCsv = entry(m.file, "导出CSV", "导出 CSV(&X)...");
+    m.printSheet = entry(m.file, "打印信道表", "打印信道表(&P)...");
     m.read = entry(bar, "读信道", "        读信道数据(&R)");
     m.write = entry(bar, "写信道", "        写信道数据(&W)");
     m.system = submenu(bar, "系统", "        系统设置(&S)");

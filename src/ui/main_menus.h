@@ -15,6 +15,9 @@ struct MainMenus {
     QAction* save = nullptr;          // 保存
     QAction* undo = nullptr;          // 撤销: after the designed entries
     QAction* redo = nullptr;          // 重做
+    QAction* importCsv = nullptr;     // 导入CSV, after the designed entries
+    QAction* exportCsv = nullptr;     // 导出CSV
+    QAction* printSheet = nullptr;    // 打印信道表
     QAction* read = nullptr;          // 读信道
     QAction* write = nullptr;         // 写信道
     QMenu* system = nullptr;          // 系统

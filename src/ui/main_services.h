@@ -3,6 +3,7 @@
 #include "link/link_timing.h"
 #include "link/port_selection.h"
 #include "link/serial_port.h"
+#include "ui/printer_chooser.h"
 
 #include <QDate>
 #include <QString>
@@ -28,6 +29,8 @@ struct MainWindowServices {
     LinkTiming timing{};
     QDate today = QDate::currentDate();   // shown once in Label8
     std::optional<QString> explicitPort;  // --port: replaces COM1/COM2 at start-up
+    // The print dialog of 打印信道表.
+    PrinterChooser& printers = platformPrinterChooser();
 };
 
 }  // namespace qm3270

@@ -4,10 +4,11 @@
 #include "channels/channel_table_model.h"
 #include "link/port.h"
 #include "link/serial_port.h"
+#include "sheet/fonts.h"
 #include "ui/about_window.h"
 #include "ui/channel_file_actions.h"
 #include "ui/channel_grid.h"
-#include "ui/fonts.h"
+#include "ui/csv_and_print_actions.h"
 #include "ui/instructions_window.h"
 #include "ui/message_presenter.h"
 #include "ui/port_dialog.h"
@@ -51,6 +52,9 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     fileActions_ =
         std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
                                              services_.files, services_.messages, *history_, this);
+    csvAndPrint_ = std::make_unique<CsvAndPrintActions>(CsvAndPrintActions::Services{
+        services_.store, *grid_, *controls_.squelch, *fileActions_, services_.files,
+        services_.messages, services_.printers, this});
 
     TransferWidgets widgets;
     widgets.readAction = menus_.read;
@@ -84,6 +88,11 @@ void MainWindow::connectActions() {
 
     connect(menus_.open, &QAction::triggered, this, [this] { fileActions_->open(); });
     connect(menus_.save, &QAction::triggered, this, [this] { fileActions_->save(); });
+    connect(menus_.importCsv, &QAction::triggered, this, [this] { csvAndPrint_->importCsv(); });
+    connect(menus_.exportCsv, &QAction::triggered, this, [this] { csvAndPrint_->exportCsv(); });
+    connect(menus_.printSheet, &QAction::triggered, this, [this] { csvAndPrint_->print(); });
+    // An import fills the table as 打开 does, so it waits while a read runs too.
+    connect(menus_.open, &QAction::enabledChanged, menus_.importCsv, &QAction::setEnabled);
     // A transfer reads or fills the whole table: what is still in a cell editor
     // belongs to the table first.
     connect(menus_.read, &QAction::triggered, transfers_, [this] {

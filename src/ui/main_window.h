@@ -13,6 +13,7 @@ namespace qm3270 {
 class ChannelFileActions;
 class ChannelGrid;
 class ChannelTableModel;
+class CsvAndPrintActions;
 class TableHistory;
 class TransferController;
 
@@ -54,6 +55,7 @@ private:
     MainMenus menus_;
     TableHistory* history_;
     std::unique_ptr<ChannelFileActions> fileActions_;
+    std::unique_ptr<CsvAndPrintActions> csvAndPrint_;
     TransferController* transfers_;
     bool closeAfterWrite_ = false;
     bool shutDown_ = false;

@@ -1,6 +1,6 @@
 #include "ui/port_dialog.h"
 
-#include "ui/fonts.h"
+#include "sheet/fonts.h"
 #include "ui/message_presenter.h"
 
 #include <QComboBox>

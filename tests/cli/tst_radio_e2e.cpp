@@ -123,6 +123,7 @@ private Q_SLOTS:
     void readSaveFailures();
     void verifyNamesEachDifferentChannel();
     void writeLineLost();
+    void writeTrace();
     void writeRefusedBeforeThePort_data();
     void writeRefusedBeforeThePort();
     void portFailures_data();
@@ -306,6 +307,49 @@ void RadioCommandsE2e::writeLineLost() {
                  "qm3270-cli: cannot write the radio: 串行端口出错，数据传送中断！")),
              qPrintable(written.err));
     QCOMPARE(written.err.count(u'\n'), 1);  // reported once
+}
+
+// --trace holds the write as the radio heard it: "A", then the 16 frames that
+// `frames` prints, in order, at the times they went.
+void RadioCommandsE2e::writeTrace() {
+    const QString memory = dir_.filePath(QStringLiteral("traced-radio.doc"));
+    QFile::remove(memory);
+    SimulatedRadio radio({QStringLiteral("--memory"), memory});
+    QVERIFY(!radio.device().isEmpty());
+    const QString trace = dir_.filePath(QStringLiteral("write-trace.txt"));
+    const QString unwritable = sample_ + QStringLiteral("/trace.txt");  // below a plain file
+    const QByteArray before = fileBytes(memory);
+
+    const CliRun refused = runCli({QStringLiteral("write"), QStringLiteral("--port"),
+                                   radio.device(), sample_, QStringLiteral("--trace"), unwritable});
+    QCOMPARE(refused.status, 2);
+    QVERIFY2(refused.err.startsWith(QStringLiteral("qm3270-cli: cannot open trace ") + unwritable +
+                                    QStringLiteral(": ")),
+             qPrintable(refused.err));
+    QCOMPARE(fileBytes(memory), before);  // nothing was sent
+
+    const CliRun written = runCli({QStringLiteral("write"), QStringLiteral("--port"),
+                                   radio.device(), sample_, QStringLiteral("--trace"), trace});
+    QCOMPARE(written.status, 0);
+    const QStringList frames =
+        runCli({QStringLiteral("frames"), sample_}).out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(frames.size(), 16);
+
+    QStringList sent;
+    qint64 last = 0;
+    for (const QString& line :
+         QString::fromLatin1(fileBytes(trace)).split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList parts = line.split(u' ');
+        QCOMPARE(parts.size(), 3);
+        const qint64 ms = parts[0].toLongLong();
+        QVERIFY2(ms >= last, qPrintable(line));
+        last = ms;
+        if (parts[1] == u">") {
+            sent << parts[2];
+        }
+    }
+    QCOMPARE(sent, QStringList{QStringLiteral("A")} + frames);
+    QVERIFY(last >= 16 * 100);  // one frame a tick of Timer1
 }
 
 void RadioCommandsE2e::writeRefusedBeforeThePort_data() {

@@ -45,6 +45,8 @@ class ScriptedFileChooser : public FileChooser {
 public:
     QString chooseOpen(QWidget*, const QString& lastName) override { return answer(lastName); }
     QString chooseSave(QWidget*, const QString& lastName) override { return answer(lastName); }
+    QString chooseCsvOpen(QWidget*, const QString& lastName) override { return answer(lastName); }
+    QString chooseCsvSave(QWidget*, const QString& lastName) override { return answer(lastName); }
 
     QStringList answers;
     QStringList startedWith;

@@ -1,5 +1,5 @@
+#include "sheet/fonts.h"
 #include "ui/about_window.h"
-#include "ui/fonts.h"
 #include "ui/instructions_window.h"
 #include "ui_doubles.h"
 

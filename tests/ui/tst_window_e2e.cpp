@@ -10,6 +10,7 @@
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
 #include "sim/radio_process.h"
+#include "test_files.h"
 #include "ui/main_window.h"
 #include "ui_doubles.h"
 
@@ -302,6 +303,7 @@ private slots:
     void endingKeepsThePendingEdit_data();
     void endingKeepsThePendingEdit();
     void programEndsCleanlyOnASignal();
+    void traceOption();
 };
 
 // Written, cleared, read back: the radio heard exactly the write, and the grid
@@ -632,6 +634,33 @@ void WindowE2eTest::programEndsCleanlyOnASignal() {
     QVERIFY(program.waitForFinished(kTransferTimeoutMs));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+}
+
+// `qm3270 --trace FILE` appends the line's traffic: the ready poll going out and
+// the simulated radio's answer coming back. A trace it cannot open ends it.
+void WindowE2eTest::traceOption() {
+    QTemporaryDir dataHome;
+    const QString trace = dataHome.filePath(QStringLiteral("trace.txt"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    const QString belowTheDataHome = dataHome.path() + QStringLiteral("/no/such/trace.txt");
+    program.start(kWindowProgram, {"--simulate", "--trace", belowTheDataHome});
+    QVERIFY(program.waitForFinished(1500));
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY(program.readAllStandardError().contains("qm3270: cannot open trace "));
+
+    program.start(kWindowProgram, {"--simulate", "--trace", trace});
+    QVERIFY(!program.waitForFinished(1500));
+    program.terminate();
+    program.waitForFinished();
+    const QStringList lines = QString::fromLatin1(test::fileBytes(trace)).split(u'\n');
+    QVERIFY2(lines.size() >= 2, qPrintable(lines.join(u'|')));
+    QCOMPARE(lines[0].section(u' ', 1), QStringLiteral("> C"));
+    QCOMPARE(lines[1].section(u' ', 1), QStringLiteral("< C"));
+    QVERIFY(lines[1].section(u' ', 0, 0).toInt() >= lines[0].section(u' ', 0, 0).toInt());
 }
 
 int main(int argc, char* argv[]) {
