@@ -6,7 +6,8 @@
 #   data_checks.sh man DIR               every page in DIR renders without a warning
 #   data_checks.sh icon SVG PNG          PNG is what the SVG renders to at 48 × 48
 #   data_checks.sh versions VERSION DATA_DIR
-#                                        the changelog and the metainfo are of this version
+#                                        the changelog, the metainfo and the pages are of
+#                                        this version (the changelog's date is the release's)
 #   data_checks.sh tree BUILD_DIR LIST   `cmake --install` puts exactly LIST's files in place
 set -euo pipefail
 what=$1
@@ -64,10 +65,15 @@ versions)
     version=$1 data=$2
     changelog=$(head -1 "$data/debian/changelog")
     [[ "$changelog" == "qm3270 ($version-"* ]] ||
-        { echo "data/debian/changelog starts with '$changelog', not version $version" >&2; exit 1; }
-    release=$(grep -m1 -oE '<release version="[^"]*"' "$data"/*.metainfo.xml)
-    [ "$release" = "<release version=\"$version\"" ] ||
-        { echo "the metainfo's newest release is $release, not $version" >&2; exit 1; }
+        { echo "$data/debian/changelog starts with '$changelog', not version $version" >&2; exit 1; }
+    release=$(grep -m1 -oE '<release version="[^"]*" date="[^"]*"' "$data"/*.metainfo.xml)
+    date=$(date -u -d "$(sed -nE 's/^ -- .*>  (.*)$/\1/p' "$data/debian/changelog" | head -1)" +%F)
+    [ "$release" = "<release version=\"$version\" date=\"$date\"" ] ||
+        { echo "the metainfo's newest release is '$release', not $version of $date" >&2; exit 1; }
+    for page in "$data"/man/*.1; do
+        grep -q "^\.TH .* \"qm3270 $version\"" "$page" ||
+            { echo "$page: its .TH line does not name qm3270 $version" >&2; exit 1; }
+    done
     ;;
 tree)
     build=$1 list=$2
