@@ -15,7 +15,7 @@ case "${1:-}" in
     *) echo "usage: scripts/package.sh [--check]" >&2; exit 1 ;;
 esac
 
-build=build-package
+build="build-package"
 # The hardening and optimisation flags that Debian's own packages are built with,
 # all hardening included (bind-now too).
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
@@ -32,7 +32,10 @@ cmake --build "$build" --parallel "$(nproc)"
 rm -rf "$build/packages"
 cpack --config "$build/CPackConfig.cmake" -B "$build/packages" >/dev/null
 debs=("$build"/packages/qm3270_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "package: cpack made no single .deb" >&2; exit 1; }
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    echo "package: cpack made no single .deb" >&2
+    exit 1
+fi
 rm -f qm3270_*.deb
 cp "${debs[0]}" .
 deb=$(basename "${debs[0]}")
