@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # scripts/dev.sh run   installs what is missing, builds, starts the program
 # scripts/dev.sh test  installs what is missing, builds, runs every test
+# scripts/dev.sh package  installs what is missing, builds the .deb and checks it
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +9,8 @@ what=${1:-}
 shift || true
 case "$what" in
     run | test) ;;
-    *) echo "usage: scripts/dev.sh run|test [program arguments]" >&2; exit 1 ;;
+    package) bash scripts/install-deps.sh && exec bash scripts/package.sh --check ;;
+    *) echo "usage: scripts/dev.sh run|test|package [program arguments]" >&2; exit 1 ;;
 esac
 
 bash scripts/install-deps.sh

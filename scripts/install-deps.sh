@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, testing and running qm3270 need.
+# Installs every Debian 12 package that building, testing, packaging and running qm3270 need.
 # Runs apt-get as root, or through sudo; installs nothing that is already there.
 set -euo pipefail
 
@@ -12,6 +12,7 @@ packages=(
     fonts-arphic-ukai fonts-arphic-uming
     xvfb xauth
     poppler-utils
+    dpkg-dev lintian desktop-file-utils appstream librsvg2-bin man-db
 )
 
 missing=()

@@ -106,6 +106,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qm3270"));
     QApplication::setApplicationVersion(QStringLiteral(QM3270_VERSION));
+    // The installed menu entry: the desktop shows its name and icon for the window.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.qm3270"));
     installFontSubstitutions();
     installQtChineseTexts(&app);
 
