@@ -161,18 +161,6 @@ private Q_SLOTS:
         QVERIFY(fireTimer(&s.root, "Timer3"));  // the ready watch is back
     }
 
-    void verifyIsOffTheFirstTime() {
-        Session s;
-        typeTable(*s.store);
-        s.radioAnswers(radioFrames().join(QString()).toLatin1());
-        s.write();
-        QTRY_VERIFY(!s.session->isBusy());
-        QCOMPARE(s.status.constLast(), QStringLiteral("数据传送完毕..."));
-        for (const auto& sent : s.port.sent()) {
-            QVERIFY(sent.text != "5");  // no read-back
-        }
-    }
-
     // A read over edits: the backup holds the table as it was, edits included.
     void backupBeforeARead() {
         QTemporaryDir folder;
