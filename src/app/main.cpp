@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
@@ -135,12 +136,15 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     DialogFileChooser files;
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qm3270"),
+                       QStringLiteral("qm3270"));
 
     MainWindowServices services{.store = *store,
                                 .port = port,
                                 .messages = messages,
                                 .files = files,
-                                .explicitPort = startUpDevice(options, app)};
+                                .explicitPort = startUpDevice(options, app),
+                                .settings = &settings};
 
     MainWindow window(services);
     window.startUp();

@@ -22,26 +22,19 @@ QString describe(const frame::DecodedFrame& decoded, int channel) {
     return text;
 }
 
-// Compares what was sent with what came back, channel by channel, as a read
-// decodes them: a row that reads back differently by design (beat "off"
-// without frequencies comes back "") is no difference. Reports each channel
-// that differs and returns how many did.
+// Reports each channel that reads back other than it was written and
+// returns how many did.
 int reportDifferences(const QStringList& sent, const QStringList& received) {
-    int differences = 0;
-    for (int k = 0; k < frame::kFramesPerTransfer; ++k) {
-        const auto wrote = frame::decodeFrame(sent.at(k));
-        const auto got = frame::decodeFrame(received.at(k));
-        const bool squelchDiffers = k == 0 && wrote.squelch != got.squelch;
-        if (wrote.record == got.record && !squelchDiffers) {
-            continue;
-        }
-        ++differences;
+    const QList<int> channels = frame::differingChannels(sent, received);
+    for (const int channel : channels) {
+        const int k = channel - 1;
         printError(
             QStringLiteral("qm3270-cli: channel %1 differs: wrote \"%2\", read back \"%3\"\n")
-                .arg(k + 1)
-                .arg(describe(wrote, k + 1), describe(got, k + 1)));
+                .arg(channel)
+                .arg(describe(frame::decodeFrame(sent.at(k)), channel),
+                     describe(frame::decodeFrame(received.at(k)), channel)));
     }
-    return differences;
+    return static_cast<int>(channels.size());
 }
 
 int runWrite(const QStringList& arguments) {

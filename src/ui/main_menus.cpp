@@ -48,6 +48,9 @@ MainMenus buildMainMenus(QMenuBar* bar) {
     m.system = submenu(bar, "系统", "        系统设置(&S)");
     m.port = entry(m.system, "端口", "选择端口(&P)");
     m.baudRate = entry(m.system, "波特率", "波特率(&B)");
+    m.system->addSeparator();
+    m.verify = entry(m.system, "写后校验", "写后校验(&C)");
+    m.verify->setCheckable(true);
     m.exit = entry(bar, "退出", "       退出系统(&E)");
     m.help = submenu(bar, "帮助", "       帮助(&H)");
     m.instructions = entry(m.help, "操作", "操作说明(&I)");

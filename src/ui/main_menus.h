@@ -23,6 +23,7 @@ struct MainMenus {
     QMenu* system = nullptr;          // 系统
     QAction* port = nullptr;          // 端口
     QAction* baudRate = nullptr;      // 波特率: enabled, does nothing
+    QAction* verify = nullptr;        // 写后校验: checkable, after the designed entries
     QAction* exit = nullptr;          // 退出
     QMenu* help = nullptr;            // 帮助
     QAction* instructions = nullptr;  // 操作

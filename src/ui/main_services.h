@@ -10,6 +10,8 @@
 
 #include <optional>
 
+class QSettings;
+
 namespace qm3270 {
 
 class ChannelStore;
@@ -31,6 +33,9 @@ struct MainWindowServices {
     std::optional<QString> explicitPort;  // --port: replaces COM1/COM2 at start-up
     // The print dialog of 打印信道表.
     PrinterChooser& printers = platformPrinterChooser();
+    // Where the window keeps its choices across runs (写后校验); none: they
+    // last as long as the window.
+    QSettings* settings = nullptr;
 };
 
 }  // namespace qm3270

@@ -4,6 +4,7 @@
 #include "channels/channel_table_model.h"
 #include "link/port.h"
 #include "link/serial_port.h"
+#include "session/radio_session.h"
 #include "sheet/fonts.h"
 #include "ui/about_window.h"
 #include "ui/channel_file_actions.h"
@@ -24,6 +25,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSettings>
 
 namespace qm3270 {
 
@@ -109,6 +111,7 @@ void MainWindow::connectActions() {
                         SerialPort::availableDevices(), [this] { transfers_->stopTransfers(); }});
     });
     // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
+    connectVerifyChoice();
     connect(menus_.exit, &QAction::triggered, this, &QWidget::close);
     connect(menus_.instructions, &QAction::triggered, this, [] { showInstructionsWindow(); });
     connect(menus_.about, &QAction::triggered, this, [] { showAboutWindow(); });
@@ -126,6 +129,25 @@ void MainWindow::connectActions() {
     // The program can also end without a close at all, once its event loop
     // has stopped.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
+}
+
+namespace {
+const QString kVerifyKey = QStringLiteral("verifyAfterWrite");
+}
+
+// 写后校验 is off the first time and then as the user left it.
+void MainWindow::connectVerifyChoice() {
+    const bool on =
+        services_.settings != nullptr && services_.settings->value(kVerifyKey, false).toBool();
+    menus_.verify->setChecked(on);
+    transfers_->session().setVerifyAfterWrite(on);
+    connect(menus_.verify, &QAction::toggled, this, [this](bool checked) {
+        transfers_->session().setVerifyAfterWrite(checked);
+        if (services_.settings != nullptr) {
+            services_.settings->setValue(kVerifyKey, checked);
+            services_.settings->sync();
+        }
+    });
 }
 
 void MainWindow::startUp() {

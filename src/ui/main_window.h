@@ -44,6 +44,7 @@ protected:
 
 private:
     void connectActions();
+    void connectVerifyChoice();
     void showMessage(const UserMessage& message);
     void shutDown();
 

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -140,7 +142,7 @@ private:
 // The main window over a channel database in `folder`, its port on `device`,
 // started as the program starts it.
 struct Window {
-    Window(const QString& folder, const QString& device) {
+    Window(const QString& folder, const QString& device, QSettings* settings = nullptr) {
         QString error;
         store = ChannelStore::open(folder + QStringLiteral("/qm3270.db"), &error);
         QVERIFY2(store, qPrintable(error));
@@ -148,7 +150,8 @@ struct Window {
                                     .port = port,
                                     .messages = messages,
                                     .files = files,
-                                    .explicitPort = device};
+                                    .explicitPort = device,
+                                    .settings = settings};
         window = std::make_unique<MainWindow>(services);
         window->startUp();
         QVERIFY2(port.isOpen(), qPrintable(texts().join(u'|')));
@@ -295,6 +298,9 @@ private slots:
     void writeThenReadBack();
     void radioFaults_data();
     void radioFaults();
+    void verifyAfterWrite_data();
+    void verifyAfterWrite();
+    void verifyChoiceIsRemembered();
     void digitAheadOfTheAnswer_data();
     void digitAheadOfTheAnswer();
     void builtInRadioKeepsItsMemoryOverARestart();
@@ -413,6 +419,67 @@ void WindowE2eTest::radioFaults() {
     } else {
         QCOMPARE(radio.memory(), memoryBefore);
     }
+}
+
+void WindowE2eTest::verifyAfterWrite_data() {
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<QString>("status");   // the last status before the eraser
+    QTest::addColumn<QString>("message");  // empty: none
+    QTest::newRow("radio holds the table")
+        << QStringList() << QStringLiteral("校验正确") << QString();
+    QTest::newRow("radio corrupts channel 7")
+        << QStringList{"--corrupt-channel", "7"} << QString()
+        << QStringLiteral("校验错误：第 7 信道与信道表不一致！");
+    QTest::newRow("radio off") << QStringList{"--off"} << QString()
+                               << QStringLiteral(
+                                      "校验失败：对讲机无应答或数据有误，请检查连接后重新写入！");
+}
+
+// With 写后校验 on, a write is read back at once and the outcome shown; the
+// table stays as the user left it whatever the radio says.
+void WindowE2eTest::verifyAfterWrite() {
+    QFETCH(QStringList, faults);
+    QFETCH(QString, status);
+    QFETCH(QString, message);
+    QTemporaryDir folder;
+    RadioWithLog radio(folder.path(), faults);
+    QVERIFY(!radio.device().isEmpty());
+    Window window(folder.path(), radio.device());
+    window.fill(writtenTable(), kWrittenSquelch);
+    const QStringList tableBefore = window.shown();
+    window.trigger("写后校验");
+    QVERIFY(window.find<QAction>("写后校验")->isChecked());
+
+    QElapsedTimer clock;
+    clock.start();
+    window.trigger("写信道");
+    QTRY_VERIFY_WITH_TIMEOUT(window.saw(QStringLiteral("正在校验数据,,,,,,,")), kTransferTimeoutMs);
+    QVERIFY(!window.find<QAction>("写信道")->isEnabled());
+    QVERIFY(!window.find<QMenu>("系统")->menuAction()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(window.menusEnabled(), 2 * kTransferTimeoutMs);
+    qInfo("write with verify: %lld ms", clock.elapsed());
+    QCOMPARE(window.status()->text(), status);
+    QCOMPARE(window.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    if (!message.isEmpty()) {
+        QCOMPARE(window.messages.shown.constFirst().message.title, kErrorTitle);
+    }
+    QCOMPARE(window.shown(), tableBefore);
+    QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
+    QCOMPARE(window.find<QProgressBar>("ProgressBar1")->value(), 0);
+}
+
+// Off the first time; then as the user left it, in the next run too.
+void WindowE2eTest::verifyChoiceIsRemembered() {
+    QTemporaryDir folder;
+    RadioWithLog radio(folder.path(), {});
+    QSettings settings(folder.filePath(QStringLiteral("qm3270.conf")), QSettings::IniFormat);
+    {
+        Window first(folder.path(), radio.device(), &settings);
+        QVERIFY(!first.find<QAction>("写后校验")->isChecked());
+        first.trigger("写后校验");
+    }
+    Window second(folder.path(), radio.device(), &settings);
+    QVERIFY(second.find<QAction>("写后校验")->isChecked());
 }
 
 void WindowE2eTest::digitAheadOfTheAnswer_data() {
