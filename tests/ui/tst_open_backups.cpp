@@ -19,13 +19,13 @@ namespace {
 const QByteArray kChannelFile = "5,145.5,145.5,on," + QByteArray("438.5,430.5,off,").repeated(15);
 
 struct Shown {
-    QString squelch;
+    QString squelch;     // the level: a channel file drops the list's leading blanks
     QStringList fields;  // fields 1..3 of the 16 rows, as the user sees them
     bool operator==(const Shown&) const = default;
 };
 
 Shown shown(const QString& squelch, const ChannelTable& rows) {
-    Shown result{squelch, {}};
+    Shown result{squelch.trimmed(), {}};
     for (const ChannelRecord& row : rows) {
         for (const int column : {kReceive, kTransmit, kBeat}) {
             result.fields << row[column].value_or(QStringLiteral("<Null>"));
