@@ -73,30 +73,26 @@ private Q_SLOTS:
 
 void OpenBackupsTest::replacingKeepsTheTableBefore_data() {
     QTest::addColumn<QString>("operation");
-    QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("folderIsAFile");
     QTest::addColumn<QString>("backupEvent");  // empty: no backup, nothing changed
-    QTest::addColumn<QString>("message");      // how the shown message starts
+    QTest::addColumn<QString>("message");      // a pattern for the whole text
 
-    QTest::newRow("open") << "打开"
-                          << "t.doc" << kChannelFile << false << "before-open"
+    const QString refused = QStringLiteral(
+        "备份无法保存，操作已取消：.*/backups/"
+        "\\d{8}-\\d{6}-before-open\\.doc");
+    QTest::newRow("open") << "打开" << kChannelFile << false << "before-open"
                           << "";
-    QTest::newRow("import") << "导入CSV"
-                            << "t.csv" << QByteArray("Location,Frequency\n2,438.5\n") << false
+    QTest::newRow("import") << "导入CSV" << QByteArray("Location,Frequency\n2,438.5\n") << false
                             << "before-import"
                             << "";
-    QTest::newRow("refused file") << "打开"
-                                  << "t.doc" << QByteArray("1,2,3,") << false << ""
+    QTest::newRow("refused file") << "打开" << QByteArray("1,2,3,") << false << ""
                                   << "文件格式错误，未读入数据！";
-    QTest::newRow("backups not writable") << "打开"
-                                          << "t.doc" << kChannelFile << true << ""
-                                          << "备份无法保存，操作已取消：";
+    QTest::newRow("backups not writable") << "打开" << kChannelFile << true << "" << refused;
 }
 
 void OpenBackupsTest::replacingKeepsTheTableBefore() {
     QFETCH(QString, operation);
-    QFETCH(QString, fileName);
     QFETCH(QByteArray, content);
     QFETCH(bool, folderIsAFile);
     QFETCH(QString, backupEvent);
@@ -106,37 +102,32 @@ void OpenBackupsTest::replacingKeepsTheTableBefore() {
     if (folderIsAFile) {
         QVERIFY(writeBytes(folder, "not a folder"));
     }
-    QVERIFY(writeBytes(dir.filePath(fileName), content));
+    const QString file = dir.filePath(operation == "打开" ? "t.doc" : "t.csv");
+    QVERIFY(writeBytes(file, content));
     WindowHarness h(dir.filePath(QStringLiteral("qm3270.db")));
     editTable(h);
     const Shown before = shown(h);
 
-    h.files.answers = {dir.filePath(fileName)};
+    h.files.answers = {file};
     h.action(operation.toUtf8())->trigger();
 
-    QCOMPARE(h.messages.texts().value(0).left(message.size()), message);
-    if (backupEvent.isEmpty()) {
-        QVERIFY(shown(h) == before);
-        if (folderIsAFile) {
-            const UserMessage shownMessage = h.messages.messages().value(0);
-            QVERIFY2(shownMessage.text.endsWith("-before-open.doc"), qPrintable(shownMessage.text));
-            QVERIFY(shownMessage.text.contains(folder + QLatin1Char('/')));
-            QCOMPARE(shownMessage.title, QStringLiteral("错误警告 "));
-            QVERIFY(!shownMessage.detail.isEmpty());
-            QCOMPARE(fileBytes(folder), QByteArray("not a folder"));
-        } else {
-            QVERIFY(backups(dir).isEmpty());
-        }
-        return;
+    const QStringList texts = h.messages.texts();
+    QCOMPARE(texts.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QVERIFY2(QRegularExpression("^" + message + "$").match(texts[0]).hasMatch(),
+                 qPrintable(texts[0]));
+        QCOMPARE(h.messages.messages()[0].title, QStringLiteral("错误警告 "));
+        QCOMPARE(shown(h), before);
     }
-    QCOMPARE(h.messages.texts(), QStringList());
-    QVERIFY(shown(h) != before);
     const QStringList kept = backups(dir);
-    QCOMPARE(kept.size(), 1);
-    QVERIFY2(
-        QRegularExpression("^\\d{8}-\\d{6}-" + backupEvent + "\\.doc$").match(kept[0]).hasMatch(),
-        qPrintable(kept[0]));
-    QVERIFY(backup(QDir(folder).filePath(kept[0])) == before);
+    QCOMPARE(kept.size(), backupEvent.isEmpty() ? 0 : 1);
+    if (!backupEvent.isEmpty()) {
+        QVERIFY(shown(h) != before);
+        QVERIFY(QRegularExpression("^\\d{8}-\\d{6}-" + backupEvent + "\\.doc$")
+                    .match(kept[0])
+                    .hasMatch());
+        QCOMPARE(backup(QDir(folder).filePath(kept[0])), before);
+    }
 }
 
 // The dialog starts in the backup folder; the backup comes back as an open
@@ -155,18 +146,18 @@ void OpenBackupsTest::restoreOpensABackupAsOneStep() {
 
     h.action("恢复备份")->trigger();  // cancelled
     QCOMPARE(h.files.startedWith.last(), folder);
-    QVERIFY(shown(h) == opened);
+    QCOMPARE(shown(h), opened);
     QCOMPARE(backups(dir).size(), 1);
 
     h.files.answers = {QDir(folder).filePath(backups(dir).constFirst())};
     h.action("恢复备份")->trigger();
     QCOMPARE(h.messages.texts(), QStringList());
-    QVERIFY(shown(h) == edited);
+    QCOMPARE(shown(h), edited);
     QCOMPARE(backups(dir).size(), 2);  // the opened table was kept before it went
 
     h.grid()->setFocus();
     WindowHarness::press(Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(shown(h) == opened);
+    QCOMPARE(shown(h), opened);
 }
 
 QTEST_MAIN(OpenBackupsTest)
