@@ -53,18 +53,55 @@ void ChannelFileActions::open() {
         return;
     }
     lastName_ = name;
+    openFile(QStringLiteral("打开"), name);
+}
+
+// The chosen backup does not become the name 保存 starts with: a save there
+// would overwrite the very backup the user came back to.
+void ChannelFileActions::restoreBackup() {
+    beginPass();
+    const QString name = files_.chooseOpenIn(window_, BackupFolder::forDatabase(store_.path()));
+    if (!name.isEmpty()) {
+        openFile(QStringLiteral("恢复备份"), name);
+    }
+}
+
+void ChannelFileActions::openFile(const QString& step, const QString& name) {
     auto result = readChannelFile(name);
     if (const auto* failure = std::get_if<UserMessage>(&result)) {
         messages_.show(window_, *failure);
         return;
     }
     const auto& file = std::get<ChannelFile>(result);
-    replaceTable(QStringLiteral("打开"), file.rows, file.squelch);
+    replaceTable(step, BackupFolder::Event::BeforeOpen, file.rows, file.squelch);
 }
 
-bool ChannelFileActions::replaceTable(const QString& step, const ChannelTable& rows,
+// A store in memory is a throw-away table (the tests): it leaves no backups.
+bool ChannelFileActions::keepBackup(BackupFolder::Event event) {
+    const QString path = store_.path();
+    if (path == QStringLiteral(":memory:")) {
+        return true;
+    }
+    const auto saved =
+        BackupFolder(BackupFolder::forDatabase(path))
+            .save(event, squelch_.currentText(), store_.records(), QDateTime::currentDateTime());
+    if (const auto* failure = std::get_if<UserMessage>(&saved)) {
+        messages_.show(window_, *failure);
+        return false;
+    }
+    return true;
+}
+
+bool ChannelFileActions::replaceTable(const QString& step, BackupFolder::Event before,
+                                      const ChannelTable& rows,
                                       const std::optional<QString>& squelch) {
     beginPass();
+    // The file has been read and checked by now, so a refused file leaves no
+    // backup; a backup that cannot be kept stops the replacement, since it is
+    // the only way back once the history is gone (another run, another day).
+    if (!keepBackup(before)) {
+        return false;
+    }
     // One undo step for the rows and the squelch together; none when refused.
     const auto undoStep = TableHistory::replacing(&history_, step);
     if (!store_.replaceColumns(rows, {kReceive, kTransmit, kBeat})) {

@@ -32,7 +32,8 @@ void CsvAndPrintActions::importCsv() {
         return;
     }
     const CsvImport& imported = std::get<CsvImport>(result);
-    s_.tables.replaceTable(QStringLiteral("导入CSV"), imported.rows, imported.squelch);
+    s_.tables.replaceTable(QStringLiteral("导入CSV"), BackupFolder::Event::BeforeImport,
+                           imported.rows, imported.squelch);
 }
 
 void CsvAndPrintActions::exportCsv() {

@@ -1,6 +1,7 @@
 #include "ui/file_chooser.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace qm3270 {
 
@@ -20,8 +21,12 @@ const FileType kCsvFile{QStringLiteral("CSV(*.csv)"), QStringLiteral("csv"), tru
 // the open's own "cannot open" message with nothing changed, and a save over an
 // existing channel file is what the user asked for by picking it.
 QString chooseFile(QWidget* parent, const QString& lastName, QFileDialog::AcceptMode mode,
-                   const QString& title, const FileType& type = kChannelFile) {
+                   const QString& title, const FileType& type = kChannelFile,
+                   const QString& folder = QString()) {
     QFileDialog dialog(parent, title);
+    if (!folder.isEmpty()) {
+        dialog.setDirectory(folder);
+    }
     dialog.setAcceptMode(mode);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(type.filter);
@@ -45,6 +50,14 @@ QString DialogFileChooser::chooseOpen(QWidget* parent, const QString& lastName) 
 
 QString DialogFileChooser::chooseSave(QWidget* parent, const QString& lastName) {
     return chooseFile(parent, lastName, QFileDialog::AcceptSave, QStringLiteral("另存为"));
+}
+
+QString DialogFileChooser::chooseOpenIn(QWidget* parent, const QString& folder) {
+    // Before the first backup the folder does not exist yet: the data folder
+    // holding it is the nearest place to look.
+    const QFileInfo place(folder);
+    return chooseFile(parent, QString(), QFileDialog::AcceptOpen, QStringLiteral("打开"),
+                      kChannelFile, place.isDir() ? folder : place.absolutePath());
 }
 
 QString DialogFileChooser::chooseCsvOpen(QWidget* parent, const QString& lastName) {

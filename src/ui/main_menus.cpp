@@ -40,6 +40,7 @@ MainMenus buildMainMenus(QMenuBar* bar) {
     m.redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     m.file->addSeparator();
+    m.restore = entry(m.file, "恢复备份", "恢复备份(&B)...");
     m.importCsv = entry(m.file, "导入CSV", "导入 CSV(&I)...");
     m.exportCsv = entry(m.file, "导出CSV", "导出 CSV(&X)...");
     m.printSheet = entry(m.file, "打印信道表", "打印信道表(&P)...");

@@ -15,6 +15,7 @@ struct MainMenus {
     QAction* save = nullptr;          // 保存
     QAction* undo = nullptr;          // 撤销: after the designed entries
     QAction* redo = nullptr;          // 重做
+    QAction* restore = nullptr;       // 恢复备份
     QAction* importCsv = nullptr;     // 导入CSV, after the designed entries
     QAction* exportCsv = nullptr;     // 导出CSV
     QAction* printSheet = nullptr;    // 打印信道表

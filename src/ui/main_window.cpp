@@ -90,11 +90,14 @@ void MainWindow::connectActions() {
 
     connect(menus_.open, &QAction::triggered, this, [this] { fileActions_->open(); });
     connect(menus_.save, &QAction::triggered, this, [this] { fileActions_->save(); });
+    connect(menus_.restore, &QAction::triggered, this, [this] { fileActions_->restoreBackup(); });
     connect(menus_.importCsv, &QAction::triggered, this, [this] { csvAndPrint_->importCsv(); });
     connect(menus_.exportCsv, &QAction::triggered, this, [this] { csvAndPrint_->exportCsv(); });
     connect(menus_.printSheet, &QAction::triggered, this, [this] { csvAndPrint_->print(); });
-    // An import fills the table as 打开 does, so it waits while a read runs too.
+    // An import and a restore fill the table as 打开 does, so they wait while a
+    // read runs too.
     connect(menus_.open, &QAction::enabledChanged, menus_.importCsv, &QAction::setEnabled);
+    connect(menus_.open, &QAction::enabledChanged, menus_.restore, &QAction::setEnabled);
     // A transfer reads or fills the whole table: what is still in a cell editor
     // belongs to the table first.
     connect(menus_.read, &QAction::triggered, transfers_, [this] {

@@ -109,9 +109,9 @@ void CsvAndPrintTest::entriesFollowTheDesignedOnes() {
     for (const QAction* entry : entries) {
         captions << (entry->isSeparator() ? QStringLiteral("--") : entry->text());
     }
-    QCOMPARE(captions,
-             QStringList({"打开文件(&O)", "保存文件(&V)", "--", "撤销(&U)", "重做(&Y)", "--",
-                          "导入 CSV(&I)...", "导出 CSV(&X)...", "打印信道表(&P)..."}));
+    QCOMPARE(captions, QStringList({"打开文件(&O)", "保存文件(&V)", "--", "撤销(&U)", "重做(&Y)",
+                                    "--", "恢复备份(&B)...", "导入 CSV(&I)...", "导出 CSV(&X)...",
+                                    "打印信道表(&P)..."}));
 }
 
 void CsvAndPrintTest::importReplacesTheTableThenExportWritesIt() {
@@ -153,15 +153,18 @@ void CsvAndPrintTest::refusedImportChangesNothing() {
     QCOMPARE(h.squelch()->currentText(), QStringLiteral("3"));
 }
 
-// Like 打开, an import waits while a read is about to replace the table.
+// Like 打开, an import and a restore wait while a read is about to replace the
+// table.
 void CsvAndPrintTest::importWaitsForARead() {
     Harness h;
     QVERIFY(h.port.isOpen());
     h.action("读信道")->trigger();
     QVERIFY(!h.action("导入CSV")->isEnabled());
+    QVERIFY(!h.action("恢复备份")->isEnabled());
     QVERIFY(h.action("导出CSV")->isEnabled());
     h.port.failLine();
     QTRY_VERIFY(h.action("导入CSV")->isEnabled());
+    QVERIFY(h.action("恢复备份")->isEnabled());
 }
 
 void CsvAndPrintTest::printsTheTableAsTheGridShowsIt() {
