@@ -6,8 +6,8 @@
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
 #include "radio_process.h"
+#include "sheet/fonts.h"
 #include "ui/file_chooser.h"
-#include "ui/fonts.h"
 #include "ui/main_window.h"
 #include "ui/message_presenter.h"
 
@@ -67,6 +67,9 @@ class NoFiles : public FileChooser {
 public:
     QString chooseOpen(QWidget*, const QString&) override { return {}; }
     QString chooseSave(QWidget*, const QString&) override { return {}; }
+    QString chooseOpenIn(QWidget*, const QString&) override { return {}; }
+    QString chooseCsvOpen(QWidget*, const QString&) override { return {}; }
+    QString chooseCsvSave(QWidget*, const QString&) override { return {}; }
 };
 
 // A table with every channel programmed, so that every frame carries data.

@@ -12,7 +12,7 @@
 # The core (channels, file, link) has no widgets; the window (ui) has no
 # simulator; everything the window links builds where there is no POSIX. The
 # order in one line, shown with every broken rule (keep it in step with the rows):
-set(QM3270_LAYER_ORDER "channels < file, link < sim, ui < app, with cli over file and link")
+set(QM3270_LAYER_ORDER "channels < file, link < session < ui < app, channels < sheet < ui, file, link < sim < app, cli over file, link and sheet")
 
 qm3270_layer(channels
     TARGETS qm3270_channels
@@ -31,6 +31,18 @@ qm3270_layer(link
     QT Core SerialPort
     WHY "the core: the radio link knows the table, nothing above it")
 
+qm3270_layer(session
+    TARGETS qm3270_session
+    USES link file channels
+    QT Core
+    WHY "the core's radio workflow: no window, so the command line can drive it too")
+
+qm3270_layer(sheet
+    TARGETS qm3270_sheet
+    USES channels
+    QT Core Gui
+    WHY "the printed sheet draws with Qt Gui only: the command line prints without a display")
+
 qm3270_layer(sim
     TARGETS qm3270_sim qm3270-radio
     USES link file channels
@@ -40,19 +52,19 @@ qm3270_layer(sim
 
 qm3270_layer(ui
     TARGETS qm3270_ui
-    USES link file channels
-    QT Core Gui Widgets
+    USES session sheet link file channels
+    QT Core Gui Widgets PrintSupport
     WHY "the window builds without the simulator: only the qm3270 program brings it in")
 
 qm3270_layer(app
-    TARGETS qm3270
-    USES ui sim link file channels
+    TARGETS qm3270_app qm3270
+    USES ui sim session sheet link file channels
     QT Core Gui Widgets
     WHY "the qm3270 program puts the window and the simulator together")
 
 qm3270_layer(cli
     TARGETS qm3270-cli
-    USES link file channels
-    QT Core
+    USES sheet link file channels
+    QT Core Gui
     POSIX
     WHY "the command line runs where there is no display: no widgets, no window")

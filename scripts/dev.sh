@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # scripts/dev.sh run                installs what is missing, builds, starts the program
 # scripts/dev.sh test               installs what is missing, builds, runs every test (the quick suite)
+# scripts/dev.sh package            installs what is missing, builds the .deb and checks it
 # scripts/dev.sh check [PART ...]   the full check CI runs; the parts, all of them by default:
 #   format   clang-format would change nothing
 #   suite    the quick suite, as `test`
@@ -8,16 +9,17 @@
 #            the `fuzz` preset) and the whole suite under it
 #   tidy     clang-tidy (.clang-tidy) reports nothing over src/
 #   fuzz     each fuzz target for FUZZ_SECONDS (60) without a finding
+#   package  last: the .deb is built and checked, as `package`
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 what=${1:-}
 shift || true
-# The packaging check (scripts/dev.sh package) joins this list as its last part.
-all_parts=(format suite asan tidy fuzz)
+all_parts=(format suite asan tidy fuzz package)
 case "$what" in
     run | test) ;;
+    package) bash scripts/install-deps.sh && exec bash scripts/package.sh --check ;;
     check)
         parts=("$@")
         [ ${#parts[@]} -eq 0 ] && parts=("${all_parts[@]}")
@@ -28,7 +30,7 @@ case "$what" in
             esac
         done
         ;;
-    *) echo "usage: scripts/dev.sh run|test [program arguments] | check [${all_parts[*]// /|}]..." >&2; exit 1 ;;
+    *) echo "usage: scripts/dev.sh run|test [program arguments] | package | check [${all_parts[*]// /|}]..." >&2; exit 1 ;;
 esac
 
 jobs=$(nproc)
@@ -124,6 +126,11 @@ part_fuzz() {
         fi
     done
     return $status
+}
+
+# The final step: the packaging check (scripts/package.sh, as `scripts/dev.sh package`).
+part_package() {
+    bash scripts/package.sh --check
 }
 
 summary=()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, testing and running qm3270 need;
+# Installs every Debian 12 package that building, testing, packaging and running qm3270 need;
 # `install-deps.sh check` adds what scripts/dev.sh check needs (clang with its
 # sanitizer and fuzzer runtimes, clang-tidy, clang-format).
 # Runs apt-get as root, or through sudo; installs nothing that is already there.
@@ -13,6 +13,8 @@ packages=(
     qt6-qpa-plugins qt6-translations-l10n
     fonts-arphic-ukai fonts-arphic-uming
     xvfb xauth
+    poppler-utils
+    dpkg-dev lintian desktop-file-utils appstream librsvg2-bin man-db
 )
 check_packages=(
     clang

@@ -1,20 +1,22 @@
 // qm3270: the desktop channel programmer for the QM3270 radio.
 
+#include "app/program_end.h"
 #include "channels/channel_store.h"
 #include "link/serial_port.h"
+#include "link/traced_port.h"
+#include "sheet/fonts.h"
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
 #include "ui/file_chooser.h"
-#include "ui/fonts.h"
 #include "ui/main_window.h"
 #include "ui/message_presenter.h"
 #include "ui/qt_texts.h"
-#include "ui/quit_when_all_closed.h"
 #include "ui/store_opening.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,7 @@ using namespace qm3270;
 struct Options {
     QString databasePath;
     std::optional<QString> port;
+    std::optional<QString> trace;
     bool simulate = false;
 };
 
@@ -52,7 +55,11 @@ Options readOptions(int argc, char* argv[]) {
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
         QStringLiteral("Run a simulated radio inside the program and use its line."));
-    parser.addOptions({db, port, simulate});
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Append every character in and out of the serial port to FILE."),
+        QStringLiteral("FILE"));
+    parser.addOptions({db, port, simulate, trace});
     parser.process(probe);  // answers --help, --version and usage errors, and exits
 
     Options options;
@@ -61,6 +68,9 @@ Options readOptions(int argc, char* argv[]) {
         options.port = parser.value(port);
     }
     options.simulate = parser.isSet(simulate);
+    if (parser.isSet(trace)) {
+        options.trace = parser.value(trace);
+    }
     return options;
 }
 
@@ -97,30 +107,46 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qm3270"));
     QApplication::setApplicationVersion(QStringLiteral(QM3270_VERSION));
+    // The installed menu entry: the desktop shows its name and icon for the window.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.qm3270"));
     installFontSubstitutions();
     installQtChineseTexts(&app);
+
+    // A trace was asked for to catch a fault: running on without it would let
+    // the user reproduce the fault for nothing, so a trace that cannot be
+    // opened ends the program before anything is sent.
+    SerialPort serial;
+    TracedPort traced(serial);
+    if (options.trace) {
+        QString error;
+        if (!traced.openTrace(*options.trace, &error)) {
+            std::fprintf(stderr, "qm3270: cannot open trace %s: %s\n", qPrintable(*options.trace),
+                         qPrintable(error));
+            return 1;
+        }
+        QObject::connect(&traced, &TracedPort::traceFailed, &traced, [](const QString& why) {
+            std::fprintf(stderr, "qm3270: the trace ended: %s\n", qPrintable(why));
+        });
+    }
+    Port& port = options.trace ? static_cast<Port&>(traced) : serial;
 
     BoxMessagePresenter messages;
     auto store = openStoreOrReport(options.databasePath, messages);
     if (!store) {
         return 1;
     }
-    SerialPort port;
     DialogFileChooser files;
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qm3270"),
+                       QStringLiteral("qm3270"));
 
     MainWindowServices services{.store = *store,
                                 .port = port,
                                 .messages = messages,
                                 .files = files,
-                                .explicitPort = startUpDevice(options, app)};
+                                .explicitPort = startUpDevice(options, app),
+                                .settings = &settings};
 
     MainWindow window(services);
     window.startUp();
-
-    // The port dialog, the about and the instructions window stay open after
-    // the main window has closed; the program ends with the last of them.
-    QApplication::setQuitOnLastWindowClosed(false);
-    QuitWhenAllClosed quitWhenAllClosed([] { QCoreApplication::quit(); });
-    app.installEventFilter(&quitWhenAllClosed);
-    return QApplication::exec();
+    return runUntilEnd(window, *store);
 }

@@ -16,6 +16,11 @@ const std::array<QString, kColumnCount> kCaptions = {
     QStringLiteral(" 信道号"), QStringLiteral(" 接收频率 (MHz)"), QStringLiteral(" 发送频率 (MHz)"),
     QStringLiteral(" 拍频")};
 
+// The row header marks the current row, the one a beat pick writes into, as a
+// record selector does. It shows no numbers: the channel number is a field the
+// user may edit, and a fixed "7" beside an edited "7x" would contradict it.
+constexpr char16_t kCurrentRowMarker[] = u"\u25B6";
+
 }  // namespace
 
 ChannelTableModel::ChannelTableModel(ChannelStore& store, Messenger messenger, QObject* parent)
@@ -35,6 +40,8 @@ ChannelTableModel::ChannelTableModel(ChannelStore& store, Messenger messenger, Q
             messenger_(channel_messages::databaseRefused(store_.path(), reason));
         }
     });
+    connect(&store_, &ChannelStore::currentRowChanged, this,
+            [this] { Q_EMIT headerDataChanged(Qt::Vertical, 0, kChannelCount - 1); });
 }
 
 int ChannelTableModel::rowCount(const QModelIndex& parent) const {
@@ -104,6 +111,15 @@ QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < kColumnCount) {
         return kCaptions.at(static_cast<std::size_t>(section));
+    }
+    if (orientation == Qt::Vertical && section >= 0 && section < kChannelCount) {
+        if (role == Qt::DisplayRole) {
+            return section == store_.currentRow() ? QString::fromUtf16(kCurrentRowMarker)
+                                                  : QString();
+        }
+        if (role == Qt::TextAlignmentRole) {
+            return static_cast<int>(Qt::AlignCenter);
+        }
     }
     return QAbstractTableModel::headerData(section, orientation, role);
 }

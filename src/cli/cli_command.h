@@ -22,6 +22,8 @@ struct Command {
     const char* name;
     const char* summary;
     int (*run)(const QStringList& arguments);
+    // Draws with fonts: runs on Qt Gui's offscreen platform, never on a display.
+    bool drawsPages = false;
 };
 
 Command framesCommand();
@@ -29,5 +31,8 @@ Command decodeCommand();
 Command showCommand();
 Command readCommand();
 Command writeCommand();
+Command importCsvCommand();
+Command exportCsvCommand();
+Command printCommand();
 
 }  // namespace qm3270::cli

@@ -68,6 +68,13 @@ QCommandLineOption portOption() {
             QStringLiteral("DEV")};
 }
 
+QCommandLineOption traceOption() {
+    return {QStringLiteral("trace"),
+            QStringLiteral("Append every character in and out to FILE, one line per burst\n"
+                           "('MS > TEXT' out, 'MS < TEXT' in), for bug reports."),
+            QStringLiteral("FILE")};
+}
+
 std::optional<int> parseRadioCommandLine(QCommandLineParser& parser, const QCommandLineOption& port,
                                          const QStringList& arguments, qsizetype positionals) {
     if (const auto status = parseCommandLine(parser, arguments, positionals)) {

@@ -30,6 +30,9 @@ std::optional<int> parseCommandLine(QCommandLineParser& parser, const QStringLis
 // The --port DEV option of the commands that talk to the radio.
 QCommandLineOption portOption();
 
+// Their --trace FILE option: every character in and out appended to FILE.
+QCommandLineOption traceOption();
+
 // parseCommandLine() for a command that talks to the radio: without --port it
 // is a usage error.
 std::optional<int> parseRadioCommandLine(QCommandLineParser& parser, const QCommandLineOption& port,

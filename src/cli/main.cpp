@@ -5,8 +5,11 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <array>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -14,8 +17,9 @@ using qm3270::cli::Command;
 
 // Every command of the tool; a new command is one more line here.
 const std::array kCommands = {
-    qm3270::cli::framesCommand(), qm3270::cli::decodeCommand(), qm3270::cli::showCommand(),
-    qm3270::cli::readCommand(),   qm3270::cli::writeCommand(),
+    qm3270::cli::framesCommand(),    qm3270::cli::decodeCommand(), qm3270::cli::showCommand(),
+    qm3270::cli::readCommand(),      qm3270::cli::writeCommand(),  qm3270::cli::importCsvCommand(),
+    qm3270::cli::exportCsvCommand(), qm3270::cli::printCommand(),
 };
 
 QString commandList() {
@@ -23,17 +27,45 @@ QString commandList() {
         QStringLiteral("Programs the QM3270 radio's channels from scripts.\n\nCommands:\n");
     for (const Command& command : kCommands) {
         list += QStringLiteral("  %1  %2\n")
-                    .arg(QString::fromLatin1(command.name).leftJustified(8),
+                    .arg(QString::fromLatin1(command.name).leftJustified(10),
                          QString::fromLatin1(command.summary));
     }
     list += QStringLiteral("\nRun 'qm3270-cli COMMAND --help' for a command's own options.");
     return list;
 }
 
+// The command the user named: the first argument that is not an option.
+const Command* namedCommand(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') {
+            continue;
+        }
+        for (const Command& command : kCommands) {
+            if (std::strcmp(argv[i], command.name) == 0) {
+                return &command;
+            }
+        }
+        return nullptr;
+    }
+    return nullptr;
+}
+
+// Fonts need Qt Gui; everything else runs on a core application, which needs no
+// display at all. The page drawing gets the offscreen platform, so that it works
+// the same over ssh, in a container or under a desktop session.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[]) {
+    const Command* command = namedCommand(argc, argv);
+    if (command != nullptr && command->drawsPages) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    const auto app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qm3270-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QM3270_VERSION));
 

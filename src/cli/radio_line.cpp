@@ -24,21 +24,54 @@ QString channelText(const char* verb, int channel) {
         .arg(frame::kFramesPerTransfer);
 }
 
+// What the person at the terminal can do about a port that would not open.
+QString explain(const PortOpenFailure& failure) {
+    switch (failure.kind) {
+        case PortOpenFailure::Kind::Missing:
+            return QStringLiteral("no such device");
+        case PortOpenFailure::Kind::Busy:
+            return QStringLiteral("busy — another program is using it");
+        case PortOpenFailure::Kind::Permission:
+            return QStringLiteral(
+                       "permission denied — add yourself to the group that owns it "
+                       "(sudo usermod -aG %1 $USER) and log in again")
+                .arg(failure.group);
+        case PortOpenFailure::Kind::Other:
+            break;
+    }
+    return failure.reason;
+}
+
 }  // namespace
 
-bool RadioLine::open(const QString& device) {
+bool RadioLine::traceTo(const QString& path) {
+    traced_ = std::make_unique<TracedPort>(serial_);
     QString reason;
-    if (!port_.open(device, &reason)) {
-        fail(kRadioFailure, QStringLiteral("open %1").arg(device), reason);
+    if (!traced_->openTrace(path, &reason)) {
+        traced_.reset();
+        fail(kBadInput, QStringLiteral("open trace %1").arg(path), reason);
         return false;
     }
-    QObject::connect(&port_, &Port::failed, &port_,
-                     [this](const QString& why) { lineLost_ = why; });
+    QObject::connect(
+        traced_.get(), &TracedPort::traceFailed, traced_.get(), [path](const QString& why) {
+            printError(QStringLiteral("qm3270-cli: trace %1 ended: %2\n").arg(path, why));
+        });
+    port_ = traced_.get();
+    return true;
+}
+
+bool RadioLine::open(const QString& device) {
+    PortOpenFailure failure;
+    if (!port_->open(device, &failure)) {
+        fail(kRadioFailure, QStringLiteral("open %1").arg(device), explain(failure));
+        return false;
+    }
+    QObject::connect(port_, &Port::failed, port_, [this](const QString& why) { lineLost_ = why; });
     return true;
 }
 
 std::optional<QString> RadioLine::write(const QStringList& frames) {
-    WriteTransfer transfer(port_, LinkTiming{});
+    WriteTransfer transfer(*port_, LinkTiming{});
     bool finished = false;
     std::optional<QString> failure;
     QObject::connect(&transfer, &WriteTransfer::progress, &transfer, [this](int value) {
@@ -57,7 +90,7 @@ std::optional<QString> RadioLine::write(const QStringList& frames) {
 }
 
 std::variant<QStringList, QString> RadioLine::read() {
-    ReadTransfer transfer(port_, LinkTiming{});
+    ReadTransfer transfer(*port_, LinkTiming{});
     bool finished = false;
     std::variant<QStringList, QString> outcome;
     QObject::connect(&transfer, &ReadTransfer::begun, &transfer,

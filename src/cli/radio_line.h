@@ -2,10 +2,12 @@
 
 #include "cli/progress_line.h"
 #include "link/serial_port.h"
+#include "link/traced_port.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -18,6 +20,11 @@ namespace qm3270::cli {
 class RadioLine {
 public:
     RadioLine() = default;
+
+    // Before open(): every character in and out is appended to `path`. false:
+    // "cannot open trace FILE: reason" has been reported. A trace that cannot
+    // be written later is reported once and ends; the transfer goes on.
+    bool traceTo(const QString& path);
 
     // false: "cannot open DEV: reason" has been reported.
     bool open(const QString& device);
@@ -33,7 +40,9 @@ private:
     void waitFor(const bool& finished);
     QString lineLostHint() const;
 
-    SerialPort port_;
+    SerialPort serial_;
+    std::unique_ptr<TracedPort> traced_;
+    Port* port_ = &serial_;  // the traced one when there is a trace
     ProgressLine progress_;
     QString lineLost_;  // the port's failure, once it has failed
 };

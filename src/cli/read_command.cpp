@@ -16,16 +16,20 @@ int runRead(const QStringList& arguments) {
         "Exit status 2: bad input file, or the output file cannot be written (FILE is then\n"
         "left as it was)."));
     const QCommandLineOption port = portOption();
+    const QCommandLineOption trace = traceOption();
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Save the channel file as FILE (replaced only after a good read)."),
         QStringLiteral("FILE"));
-    parser.addOptions({port, output});
+    parser.addOptions({port, trace, output});
     if (const auto status = parseRadioCommandLine(parser, port, arguments, 0)) {
         return *status;
     }
 
     RadioLine line;
+    if (parser.isSet(trace) && !line.traceTo(parser.value(trace))) {
+        return kBadInput;
+    }
     if (!line.open(parser.value(port))) {
         return kRadioFailure;
     }

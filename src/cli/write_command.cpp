@@ -22,26 +22,19 @@ QString describe(const frame::DecodedFrame& decoded, int channel) {
     return text;
 }
 
-// Compares what was sent with what came back, channel by channel, as a read
-// decodes them: a row that reads back differently by design (beat "off"
-// without frequencies comes back "") is no difference. Reports each channel
-// that differs and returns how many did.
+// Reports each channel that reads back other than it was written and
+// returns how many did.
 int reportDifferences(const QStringList& sent, const QStringList& received) {
-    int differences = 0;
-    for (int k = 0; k < frame::kFramesPerTransfer; ++k) {
-        const auto wrote = frame::decodeFrame(sent.at(k));
-        const auto got = frame::decodeFrame(received.at(k));
-        const bool squelchDiffers = k == 0 && wrote.squelch != got.squelch;
-        if (wrote.record == got.record && !squelchDiffers) {
-            continue;
-        }
-        ++differences;
+    const QList<int> channels = frame::differingChannels(sent, received);
+    for (const int channel : channels) {
+        const int k = channel - 1;
         printError(
             QStringLiteral("qm3270-cli: channel %1 differs: wrote \"%2\", read back \"%3\"\n")
-                .arg(k + 1)
-                .arg(describe(wrote, k + 1), describe(got, k + 1)));
+                .arg(channel)
+                .arg(describe(frame::decodeFrame(sent.at(k)), channel),
+                     describe(frame::decodeFrame(received.at(k)), channel)));
     }
-    return differences;
+    return static_cast<int>(channels.size());
 }
 
 int runWrite(const QStringList& arguments) {
@@ -50,10 +43,11 @@ int runWrite(const QStringList& arguments) {
         "Writes the channel file FILE into the radio, with the checks of 'frames': data the\n"
         "radio must not receive is refused (exit status 3) and nothing is sent."));
     const QCommandLineOption port = portOption();
+    const QCommandLineOption trace = traceOption();
     const QCommandLineOption verify(
         QStringLiteral("verify"),
         QStringLiteral("Read the radio back and name each channel that differs (exit status 5)."));
-    parser.addOptions({port, verify});
+    parser.addOptions({port, trace, verify});
     addFileArgument(parser);
     if (const auto status = parseRadioCommandLine(parser, port, arguments, 1)) {
         return *status;
@@ -72,6 +66,9 @@ int runWrite(const QStringList& arguments) {
     const auto& frames = std::get<QStringList>(built);
 
     RadioLine line;
+    if (parser.isSet(trace) && !line.traceTo(parser.value(trace))) {
+        return kBadInput;
+    }
     if (!line.open(parser.value(port))) {
         return kRadioFailure;
     }

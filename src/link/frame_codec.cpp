@@ -120,4 +120,21 @@ DecodedTable decodeFrames(const QStringList& frames) {
     return table;
 }
 
+QList<int> differingChannels(const QStringList& sent, const QStringList& received) {
+    QList<int> channels;
+    for (int k = 0; k < kFramesPerTransfer; ++k) {
+        if (k >= sent.size() || k >= received.size()) {
+            channels << k + 1;
+            continue;
+        }
+        const DecodedFrame wrote = decodeFrame(sent.at(k));
+        const DecodedFrame got = decodeFrame(received.at(k));
+        const bool squelchDiffers = k == 0 && wrote.squelch != got.squelch;
+        if (wrote.record != got.record || squelchDiffers) {
+            channels << k + 1;
+        }
+    }
+    return channels;
+}
+
 }  // namespace qm3270::frame

@@ -48,4 +48,11 @@ struct DecodedTable {
 };
 DecodedTable decodeFrames(const QStringList& frames);
 
+// The channels (1..16) whose frame came back other than it was sent, compared
+// as a read decodes them: the records, and for channel 1 the squelch level it
+// carries. A row that reads back differently by design (beat "off" without
+// frequencies comes back "") is no difference. A frame missing from either
+// list counts as different.
+QList<int> differingChannels(const QStringList& sent, const QStringList& received);
+
 }  // namespace qm3270::frame

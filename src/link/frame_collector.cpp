@@ -9,11 +9,21 @@ constexpr qsizetype kAnswerLength = qsizetype{frame::kFrameLength} * frame::kFra
 }
 
 FrameCollector::State FrameCollector::feed(QChar c) {
-    if (state_ != State::Collecting) {
+    if (state_ == State::Bad) {
         return state_;
     }
-    if (digits_.isEmpty() && c == QLatin1Char(frame::kReadyPoll)) {
-        return state_;  // the radio's late answer to a ready poll
+    if (state_ == State::Complete) {
+        state_ = State::Bad;  // a 321st character: the answer was not what it seemed
+        return state_;
+    }
+    if (digits_.isEmpty()) {
+        if (c == QLatin1Char(frame::kReadyPoll)) {
+            return state_;  // the radio's late answer to a ready poll
+        }
+        if (c == QLatin1Char(frame::kReadCommand) && !echoDropped_) {
+            echoDropped_ = true;  // our own read command, heard back
+            return state_;
+        }
     }
     if (c < u'0' || c > u'9') {
         state_ = State::Bad;
@@ -28,7 +38,7 @@ FrameCollector::State FrameCollector::feed(QChar c) {
 
 FrameCollector::State FrameCollector::feed(QStringView text) {
     for (QChar c : text) {
-        if (feed(c) != State::Collecting) {
+        if (feed(c) == State::Bad) {
             break;
         }
     }
@@ -50,6 +60,7 @@ QStringList FrameCollector::frames() const {
 
 void FrameCollector::reset() {
     digits_.clear();
+    echoDropped_ = false;
     state_ = State::Collecting;
 }
 

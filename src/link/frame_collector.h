@@ -6,22 +6,28 @@
 
 namespace qm3270 {
 
-// Collects the radio's answer to a read: "C"s before the first digit are late
-// answers to a ready poll and are dropped; after that every one of the 320
-// characters must be a digit, anything else is a transmission error.
+// Collects the radio's answer to a read: exactly 320 digits. Ahead of the first
+// digit, "C"s are late answers to a ready poll and one "5" is the read command
+// itself, given back by a cable that hears its own transmissions; both are
+// dropped (the answer begins with frame 1's header "0", never with a "5").
+// Anything else that is not a digit, or any character after the 320th, is a
+// transmission error.
 class FrameCollector {
 public:
+    // Complete: 320 digits and nothing after them so far. Whether the line then
+    // stays quiet is for the caller to see; one more character makes it Bad.
     enum class State { Collecting, Complete, Bad };
 
     State feed(QChar c);
-    State feed(QStringView text);  // stops at the first character that ends collecting
+    State feed(QStringView text);  // stops at the first character that makes it Bad
     State state() const { return state_; }
     int framesComplete() const;  // whole frames received so far
     QStringList frames() const;  // the 16 frames once Complete
-    void reset();
+    void reset();                // for the answer to a read command sent now
 
 private:
     QString digits_;
+    bool echoDropped_ = false;
     State state_ = State::Collecting;
 };
 

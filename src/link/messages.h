@@ -1,6 +1,7 @@
 #pragma once
 
 #include "channels/user_message.h"
+#include "link/port.h"
 
 #include <QString>
 
@@ -35,12 +36,41 @@ inline constexpr char16_t kSecondPortInUse[] = u"串行端口 2 已被使用， 
 // A transfer was asked for while no port is open.
 inline constexpr char16_t kPortNotOpen[] = u"串行端口未打开，请在“系统设置”中选择端口。";
 
+// Why a port would not open, as the detailed text of the port messages above;
+// "%1" is the device, "%2" the group that owns it.
+inline constexpr char16_t kNoSuchDevice[] = u"设备 %1 不存在。";
+inline constexpr char16_t kDeviceBusy[] = u"设备 %1 正被其它程序使用。";
+inline constexpr char16_t kDeviceForbidden[] =
+    u"没有使用设备 %1 的权限：请把自己加入拥有它的用户组"
+    u"（sudo usermod -aG %2 $USER），然后重新登录。";
+
+inline QString openFailureDetail(const QString& device, const PortOpenFailure& failure) {
+    switch (failure.kind) {
+        case PortOpenFailure::Kind::Missing:
+            return QString::fromUtf16(kNoSuchDevice).arg(device);
+        case PortOpenFailure::Kind::Busy:
+            return QString::fromUtf16(kDeviceBusy).arg(device);
+        case PortOpenFailure::Kind::Permission:
+            return QString::fromUtf16(kDeviceForbidden).arg(device, failure.group);
+        case PortOpenFailure::Kind::Other:
+            break;
+    }
+    return failure.reason;  // the system's words are all there is
+}
+
 inline UserMessage portMessage(const char16_t* text) {
     return {QString::fromUtf16(text), QString::fromUtf16(kPortTitle),
             UserMessage::Icon::Exclamation};
 }
-inline UserMessage deviceUnavailable(const QString& device) {
-    UserMessage message = portMessage(kDeviceUnavailable);
+// A port message for a failed open, with the reason as its detail.
+inline UserMessage portMessage(const char16_t* text, const QString& device,
+                               const PortOpenFailure& failure) {
+    UserMessage message = portMessage(text);
+    message.detail = openFailureDetail(device, failure);
+    return message;
+}
+inline UserMessage deviceUnavailable(const QString& device, const PortOpenFailure& failure) {
+    UserMessage message = portMessage(kDeviceUnavailable, device, failure);
     message.text = message.text.arg(device);
     return message;
 }

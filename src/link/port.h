@@ -6,6 +6,20 @@
 
 namespace qm3270 {
 
+// Why a port did not open, for the window and the command line to explain in
+// their own words.
+struct PortOpenFailure {
+    enum class Kind {
+        Missing,     // no such device
+        Busy,        // another program (or another part of this one) holds it
+        Permission,  // the user may not use it; `group` owns it
+        Other,
+    };
+    Kind kind = Kind::Other;
+    QString group;   // Permission: the device's group, by name where it has one
+    QString reason;  // the system's own words
+};
+
 // The serial line as the transfers see it. The real one is SerialPort; tests
 // use an in-memory fake. Everything is non-blocking.
 class Port : public QObject {
@@ -14,8 +28,9 @@ class Port : public QObject {
 public:
     using QObject::QObject;
 
-    // Opens `device` at 1200 baud 8N1. false: `error` says why.
-    virtual bool open(const QString& device, QString* error) = 0;
+    // Opens `device` at 1200 baud 8N1, for this program alone. false: `failure`
+    // (when given) says why.
+    virtual bool open(const QString& device, PortOpenFailure* failure) = 0;
     virtual void close() = 0;  // leaves a closed port closed
     virtual bool isOpen() const = 0;
     virtual QString device() const = 0;

@@ -26,20 +26,24 @@ void PortSelection::openAtStartUp(const std::optional<QString>& explicitDevice,
     if (explicitDevice) {
         // The user named the port: no guessing at COM1 or COM2 behind their back.
         otherDevice_ = *explicitDevice;
-        if (!port_.open(otherDevice_, nullptr)) {
-            show(link_messages::deviceUnavailable(otherDevice_));
+        PortOpenFailure failure;
+        if (!port_.open(otherDevice_, &failure)) {
+            show(link_messages::deviceUnavailable(otherDevice_, failure));
         }
         return;
     }
     number_ = 1;
-    if (port_.open(deviceForNumber_(1), nullptr)) {
+    PortOpenFailure failure;
+    if (port_.open(deviceForNumber_(1), &failure)) {
         return;
     }
-    show(link_messages::portMessage(link_messages::kFirstPortBusyAtStartUp));
+    show(link_messages::portMessage(link_messages::kFirstPortBusyAtStartUp, deviceForNumber_(1),
+                                    failure));
     number_ = 2;
-    if (!port_.open(deviceForNumber_(2), nullptr)) {
+    if (!port_.open(deviceForNumber_(2), &failure)) {
         // Not fatal: the table and the files work without a radio.
-        show(link_messages::portMessage(link_messages::kSecondPortUnavailable));
+        show(link_messages::portMessage(link_messages::kSecondPortUnavailable, deviceForNumber_(2),
+                                        failure));
     }
 }
 
@@ -56,30 +60,34 @@ std::optional<UserMessage> PortSelection::chooseNumber(int number) {
         number_ = number;
         otherDevice_.clear();
     }
-    if (port_.open(deviceForNumber_(number), nullptr)) {
+    const QString device = deviceForNumber_(number);
+    PortOpenFailure failure;
+    if (port_.open(device, &failure)) {
         return std::nullopt;
     }
     // The port stays closed, pointing at the other number, so that OK with the
     // other option next time moves there (and back to a port that was open).
     number_ = otherNumber(number);
-    return number == 1 ? link_messages::portMessage(link_messages::kFirstPortInUse)
-                       : link_messages::portMessage(link_messages::kSecondPortInUse);
+    return link_messages::portMessage(
+        number == 1 ? link_messages::kFirstPortInUse : link_messages::kSecondPortInUse, device,
+        failure);
 }
 
 std::optional<UserMessage> PortSelection::chooseDevice(const QString& device) {
     const QString name = device.trimmed();
     if (name.isEmpty()) {
-        return link_messages::deviceUnavailable(name);
+        return link_messages::deviceUnavailable(name, {});  // nothing to explain
     }
     if (port_.isOpen() && name == otherDevice_ && name == port_.device()) {
         return std::nullopt;
     }
     port_.close();
     otherDevice_ = name;
-    if (port_.open(name, nullptr)) {
+    PortOpenFailure failure;
+    if (port_.open(name, &failure)) {
         return std::nullopt;
     }
-    return link_messages::deviceUnavailable(name);
+    return link_messages::deviceUnavailable(name, failure);
 }
 
 }  // namespace qm3270

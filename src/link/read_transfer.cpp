@@ -17,14 +17,15 @@ ReadTransfer::ReadTransfer(Port& port, const LinkTiming& timing, QObject* parent
       port_(port),
       timing_(timing),
       timer_(new QTimer(this)),
-      channelTimer_(new QTimer(this)) {
+      deadlineTimer_(new QTimer(this)) {
     timer_->setObjectName(QStringLiteral("Timer4"));
     timer_->setSingleShot(true);
     timer_->setInterval(timing.readArm);
-    channelTimer_->setSingleShot(true);
-    channelTimer_->setInterval(timing.readChannelTimeout);
+    // A coarse timer may fire 5 % early: 100 ms off a channel's 2 s.
+    deadlineTimer_->setTimerType(Qt::PreciseTimer);
+    deadlineTimer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &ReadTransfer::armedTick);
-    connect(channelTimer_, &QTimer::timeout, this, &ReadTransfer::fail);
+    connect(deadlineTimer_, &QTimer::timeout, this, &ReadTransfer::deadlineTick);
     connect(&port_, &Port::received, this, &ReadTransfer::collect);
     connect(&port_, &Port::failed, this, [this] {
         if (running_) {
@@ -57,11 +58,11 @@ void ReadTransfer::armedTick() {
     collector_.reset();
     channelsDone_ = 0;
     collecting_ = true;
-    channelTimer_->start();
     port_.send(QByteArray(1, frame::kReadCommand));
     if (!running_) {
         return;  // the port failed while sending
     }
+    waitUntil(timing_.readChannelTimeout);  // the first channel's time runs from the command
     Q_EMIT begun();
     collect();
 }
@@ -70,31 +71,69 @@ void ReadTransfer::collect() {
     if (!running_ || !collecting_) {
         return;  // outside a read the ready watch reads the port
     }
-    while (collector_.state() == FrameCollector::State::Collecting && port_.waitingCount() > 0) {
-        collector_.feed(port_.readOne());
+    while (collector_.state() != FrameCollector::State::Bad) {
+        const QString c = port_.readOne();
+        if (c.isEmpty()) {
+            break;
+        }
+        collector_.feed(c);
+    }
+    if (!running_) {
+        return;  // the line went away while reading
     }
     if (collector_.state() == FrameCollector::State::Bad) {
         fail();
         return;
     }
     const int complete = collector_.framesComplete();
-    if (complete > channelsDone_) {
-        // Each channel gets its own time from the one before, not a share of
-        // one deadline for the whole answer.
-        channelTimer_->start();
+    if (complete == channelsDone_) {
+        return;
     }
     while (channelsDone_ < complete) {
         Q_EMIT progress(channelsDone_ * kProgressStep);
         ++channelsDone_;
     }
-    if (collector_.state() == FrameCollector::State::Complete) {
-        channelTimer_->stop();
-        running_ = false;
-        collecting_ = false;
-        const QStringList frames = collector_.frames();
-        collector_.reset();
-        Q_EMIT succeeded(frames);
+    // Each channel gets its own time from the one before, not a share of one
+    // deadline for the whole answer; after the last, the line must stay quiet.
+    waitUntil(collector_.state() == FrameCollector::State::Complete ? timing_.readQuiet
+                                                                    : timing_.readChannelTimeout);
+}
+
+void ReadTransfer::waitUntil(std::chrono::milliseconds fromNow) {
+    deadline_ = QDeadlineTimer(fromNow, Qt::PreciseTimer);
+    deadlineTimer_->start(fromNow);
+}
+
+void ReadTransfer::deadlineTick() {
+    if (!running_ || !collecting_) {
+        return;
     }
+    const qint64 leftNs = deadline_.remainingTimeNSecs();
+    if (leftNs > 0) {
+        // Woken before the time: wait out the rest, to the millisecond.
+        deadlineTimer_->start(std::chrono::milliseconds((leftNs + 999'999) / 1'000'000));
+        return;
+    }
+    if (collector_.state() != FrameCollector::State::Complete) {
+        fail();  // a channel did not arrive in time
+        return;
+    }
+    collect();
+    // A character that has reached the port but not yet this loop still broke the quiet.
+    if (running_ && port_.waitingCount() == 0) {
+        succeed();
+    } else {
+        fail();
+    }
+}
+
+void ReadTransfer::succeed() {
+    deadlineTimer_->stop();
+    running_ = false;
+    collecting_ = false;
+    const QStringList frames = collector_.frames();
+    collector_.reset();
+    Q_EMIT succeeded(frames);
 }
 
 void ReadTransfer::fail() {
@@ -104,7 +143,7 @@ void ReadTransfer::fail() {
     running_ = false;
     collecting_ = false;
     timer_->stop();
-    channelTimer_->stop();
+    deadlineTimer_->stop();
     collector_.reset();
     Q_EMIT failed(link_messages::transferError(link_messages::kReadFailed));
 }

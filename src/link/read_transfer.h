@@ -4,8 +4,11 @@
 #include "link/frame_collector.h"
 #include "link/link_timing.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QStringList>
+
+#include <chrono>
 
 class QTimer;
 
@@ -15,8 +18,10 @@ class Port;
 
 // Gets the radio's table: start() arms Timer4; its tick empties the receive
 // buffer, sends "5" and collects 16 frames on the event loop, each channel
-// within readChannelTimeout of the previous one. The caller stores the frames
-// only on succeeded(); every failure ends in failed() with "读数错误！！".
+// within readChannelTimeout of the previous one (or of the command), and the
+// answer done once the line has stayed quiet for readQuiet after its 320th
+// digit. The caller stores the frames only on succeeded(); every failure ends
+// in failed() with "读数错误！！".
 class ReadTransfer : public QObject {
     Q_OBJECT
 
@@ -35,12 +40,18 @@ Q_SIGNALS:
 private:
     void armedTick();
     void collect();
+    void waitUntil(std::chrono::milliseconds fromNow);
+    void deadlineTick();
+    void succeed();
     void fail();
 
     Port& port_;
     LinkTiming timing_;
-    QTimer* timer_;         // objectName "Timer4"
-    QTimer* channelTimer_;  // one channel's deadline
+    QTimer* timer_;  // objectName "Timer4"
+    // The next channel's limit, or the end of the quiet time after the last.
+    // Timers may fire early; the deadline says whether the time has come.
+    QDeadlineTimer deadline_;
+    QTimer* deadlineTimer_;
     FrameCollector collector_;
     int channelsDone_ = 0;
     bool running_ = false;

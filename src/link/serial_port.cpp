@@ -1,14 +1,23 @@
 #include "link/serial_port.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
 #include <algorithm>
 #include <climits>
 
-#ifdef Q_OS_LINUX
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace qm3270 {
@@ -45,12 +54,69 @@ QString describe(QSerialPort::SerialPortError error, const QString& text) {
     }
 }
 
+// The file a port name stands for, with every symbolic link resolved: Qt names
+// its lock file after the name it is given, so /dev/pts/3 and a link to it
+// would otherwise be two ports to it. A bare name ("ttyUSB0") lives in /dev, as
+// Qt has it; a device that does not exist keeps its name for the error.
+QString resolvedDevice(const QString& name) {
+#ifdef Q_OS_UNIX
+    const bool isPath = name.startsWith(u'/') || name.startsWith(QLatin1String("./")) ||
+                        name.startsWith(QLatin1String("../"));
+    const QString location = isPath ? name : QStringLiteral("/dev/") + name;
+    const QString canonical = QFileInfo(location).canonicalFilePath();
+    return canonical.isEmpty() ? location : canonical;
+#else
+    return name;  // "COM5": not a file name
+#endif
+}
+
+#ifdef Q_OS_UNIX
+QString groupName(gid_t gid) {
+    if (const group* entry = ::getgrgid(gid); entry != nullptr && entry->gr_name != nullptr) {
+        return QString::fromLocal8Bit(entry->gr_name);
+    }
+    return QString::number(gid);
+}
+#endif
+
+// Qt says "permission" both for a device the user may not use and for one
+// that another program holds; the device itself tells them apart.
+PortOpenFailure classify(const QString& path, QSerialPort::SerialPortError error,
+                         const QString& reason) {
+    PortOpenFailure failure{PortOpenFailure::Kind::Other, {}, reason};
+    if (error == QSerialPort::DeviceNotFoundError) {
+        failure.kind = PortOpenFailure::Kind::Missing;
+        return failure;
+    }
+#ifdef Q_OS_UNIX
+    const QByteArray file = QFile::encodeName(path);
+    struct stat status {};
+    if (::stat(file.constData(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            failure.kind = PortOpenFailure::Kind::Missing;
+        }
+        return failure;
+    }
+    if (::faccessat(AT_FDCWD, file.constData(), R_OK | W_OK, AT_EACCESS) != 0 && errno == EACCES) {
+        failure.kind = PortOpenFailure::Kind::Permission;
+        failure.group = groupName(status.st_gid);
+        return failure;
+    }
+#else
+    Q_UNUSED(path);
+#endif
+    if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError) {
+        failure.kind = PortOpenFailure::Kind::Busy;
+    }
+    return failure;
+}
+
 }  // namespace
 
 SerialPort::SerialPort(QObject* parent) : Port(parent), serial_(new QSerialPort(this)) {
     clock_.start();
     connect(serial_, &QSerialPort::readyRead, this, [this] {
-        if (serial_->bytesAvailable() > 0) {
+        if (serial_->bytesAvailable() > 0 && !fetching_) {
             Q_EMIT received();
         }
     });
@@ -61,10 +127,11 @@ SerialPort::~SerialPort() {
     close();
 }
 
-bool SerialPort::open(const QString& device, QString* error) {
+bool SerialPort::open(const QString& device, PortOpenFailure* failure) {
     close();
     device_ = device;
-    serial_->setPortName(device);  // a full path (a pty, say) is taken as it is
+    const QString path = resolvedDevice(device);
+    serial_->setPortName(path);  // a full path is taken as it is
     serial_->setBaudRate(QSerialPort::Baud1200);
     serial_->setDataBits(QSerialPort::Data8);
     serial_->setParity(QSerialPort::NoParity);
@@ -74,13 +141,43 @@ bool SerialPort::open(const QString& device, QString* error) {
     const bool opened = serial_->open(QIODevice::ReadWrite);
     opening_ = false;
     if (!opened) {
-        if (error != nullptr) {
-            *error = describe(serial_->error(), serial_->errorString());
+        if (failure != nullptr) {
+            *failure = classify(path, serial_->error(),
+                                describe(serial_->error(), serial_->errorString()));
         }
         serial_->clearError();
         return false;
     }
+    if (!lockDevice(failure)) {
+        serial_->close();
+        serial_->clearError();
+        return false;
+    }
     lineIdleAtMs_ = 0;
+    return true;
+}
+
+// Qt's lock file guards a port only from programs that look for it, and the
+// terminal's exclusive mode does not hold against root: an exclusive lock on
+// the device itself keeps two programs from mixing their frames on one radio.
+bool SerialPort::lockDevice(PortOpenFailure* failure) {
+#ifdef Q_OS_UNIX
+    const int fd = static_cast<int>(serial_->handle());
+    int result = 0;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    // A device that cannot be locked at all is still a port; only a lock
+    // that someone holds means busy.
+    if (result != 0 && errno == EWOULDBLOCK) {
+        if (failure != nullptr) {
+            *failure = {PortOpenFailure::Kind::Busy, {}, qt_error_string(EWOULDBLOCK)};
+        }
+        return false;
+    }
+#else
+    Q_UNUSED(failure);
+#endif
     return true;
 }
 
@@ -109,6 +206,27 @@ void SerialPort::send(const QByteArray& text) {
 }
 
 QString SerialPort::readOne() {
+    if (!serial_->isOpen()) {
+        return {};
+    }
+    if (serial_->bytesAvailable() == 0 && driverQueued() > 0) {
+        // Arrived, but Qt has not fetched it yet: fetch it now. The caller is
+        // reading already, so this is not news to announce through received().
+        fetching_ = true;
+        serial_->waitForReadyRead(0);
+        fetching_ = false;
+        if (serial_->bytesAvailable() > 1) {
+            // The rest is still news for whoever waits for it.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (waitingCount() > 0) {
+                        Q_EMIT received();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    }
     char c = 0;
     if (!serial_->isOpen() || !serial_->getChar(&c)) {
         return {};
@@ -120,7 +238,19 @@ int SerialPort::waitingCount() const {
     if (!serial_->isOpen()) {
         return 0;
     }
-    return static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), INT_MAX));
+    return static_cast<int>(std::min<qint64>(serial_->bytesAvailable() + driverQueued(), INT_MAX));
+}
+
+// Characters the driver holds that Qt has not fetched yet (its notifier has
+// not run): they have arrived all the same.
+qint64 SerialPort::driverQueued() const {
+#ifdef Q_OS_UNIX
+    int queued = 0;
+    if (::ioctl(static_cast<int>(serial_->handle()), FIONREAD, &queued) == 0 && queued > 0) {
+        return queued;
+    }
+#endif
+    return 0;
 }
 
 void SerialPort::discardInput() {

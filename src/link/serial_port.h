@@ -11,6 +11,8 @@ namespace qm3270 {
 
 // The Port on a real serial device (or a pseudo-terminal), 1200 baud 8N1. A line
 // that goes away is reported once through failed(), with the port closed first.
+// One device has one user: a second open, under any of its names, by this or
+// another program, is refused as busy.
 class SerialPort : public Port {
     Q_OBJECT
 
@@ -18,7 +20,7 @@ public:
     explicit SerialPort(QObject* parent = nullptr);
     ~SerialPort() override;
 
-    bool open(const QString& device, QString* error) override;
+    bool open(const QString& device, PortOpenFailure* failure) override;
     void close() override;
     bool isOpen() const override;
     QString device() const override;
@@ -35,10 +37,13 @@ public:
 
 private:
     void handleError();
+    bool lockDevice(PortOpenFailure* failure);
+    qint64 driverQueued() const;
 
     QSerialPort* serial_;
-    QString device_;        // as given: Qt's portName() drops the "/dev/"
-    bool opening_ = false;  // errors during open() belong to open()'s result
+    QString device_;         // as given: Qt's portName() drops the "/dev/"
+    bool opening_ = false;   // errors during open() belong to open()'s result
+    bool fetching_ = false;  // readOne() is taking what the driver holds
     // Where no driver queue can be asked: when the line will have carried
     // everything handed over so far, by the 1200 baud character time.
     QElapsedTimer clock_;

@@ -51,6 +51,10 @@ void WriteTransfer::start(const QStringList& frames) {
     timer_->start();
 }
 
+void WriteTransfer::interrupt() {
+    fail();
+}
+
 void WriteTransfer::tick() {
     if (!port_.isOpen()) {
         fail();

@@ -25,6 +25,9 @@ public:
     bool isRunning() const;
     // `frames` are the 16 frames built at the click. Ignored while running.
     void start(const QStringList& frames);
+    // Ends a running write at once as a lost line would (failed() with the
+    // port's message): the frames not yet sent never go out.
+    void interrupt();
 
 Q_SIGNALS:
     void progress(int value);  // 0, 6, ... 90 as each frame goes

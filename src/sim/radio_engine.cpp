@@ -18,6 +18,17 @@ QByteArray unprogrammedFrame(int position) {
     return QByteArray::number(header).rightJustified(2, '0') + QByteArray(18, '0');
 }
 
+// The last digit of the transmit field: whatever it held, the channel then
+// reads back with another transmit frequency (an unprogrammed one gains one).
+void alterOneDigit(QByteArray* frame) {
+    char& digit = (*frame)[frame->size() - 1];
+    if (digit >= '0' && digit <= '9') {
+        digit = static_cast<char>('0' + (digit - '0' + 1) % 10);
+    } else {
+        digit = '0';
+    }
+}
+
 }  // namespace
 
 RadioEngine::RadioEngine() : RadioEngine(unprogrammedMemory()) {}
@@ -109,6 +120,11 @@ QByteArray RadioEngine::receive(QByteArrayView data) {
                 for (int k = 0; k < kFrameCount; ++k) {
                     memory_.at(static_cast<std::size_t>(k)) =
                         incoming_.mid(qsizetype{k} * kFrameLength, kFrameLength);
+                }
+                if (faults_.corruptChannel && *faults_.corruptChannel >= 1 &&
+                    *faults_.corruptChannel <= kFrameCount) {
+                    alterOneDigit(
+                        &memory_.at(static_cast<std::size_t>(*faults_.corruptChannel - 1)));
                 }
                 incoming_.clear();
                 writeInProgress_ = false;

@@ -38,6 +38,9 @@ public:
         QByteArray noise;                // sent in front of every answer
         std::optional<int> hangUpAfter;  // the line closes after N characters, in and out
                                          // counted together
+        std::optional<int> corruptChannel;  // channel N (1..16) of every write is stored
+                                            // with one digit altered, as a radio with a
+                                            // failing memory cell would
     };
 
     // What a write that did not complete left behind.

@@ -116,7 +116,12 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption replyDelay(QStringLiteral("reply-delay"),
                                         QStringLiteral("Wait MS milliseconds before each answer."),
                                         QStringLiteral("MS"));
-    parser.addOptions({link, memory, log, off, stopAfter, noise, hangUpAfter, replyDelay});
+    const QCommandLineOption corruptChannel(
+        QStringLiteral("corrupt-channel"),
+        QStringLiteral("Store channel N (1..16) of every write with one digit altered."),
+        QStringLiteral("N"));
+    parser.addOptions(
+        {link, memory, log, off, stopAfter, noise, hangUpAfter, replyDelay, corruptChannel});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         return fail(kUsage, QStringLiteral("unexpected argument \"%1\"")
@@ -130,8 +135,14 @@ int main(int argc, char* argv[]) {
     QString error;
     if (!readCount(parser, QStringLiteral("stop-after"), &faults.stopAfter, &error) ||
         !readCount(parser, QStringLiteral("hang-up-after"), &faults.hangUpAfter, &error) ||
-        !readCount(parser, QStringLiteral("reply-delay"), &delay, &error)) {
+        !readCount(parser, QStringLiteral("reply-delay"), &delay, &error) ||
+        !readCount(parser, QStringLiteral("corrupt-channel"), &faults.corruptChannel, &error)) {
         return fail(kUsage, error);
+    }
+    if (faults.corruptChannel &&
+        (*faults.corruptChannel < 1 || *faults.corruptChannel > RadioEngine::kFrameCount)) {
+        return fail(kUsage, QStringLiteral("--corrupt-channel needs a channel from 1 to 16, not %1")
+                                .arg(*faults.corruptChannel));
     }
 
     PtyRadio radio;

@@ -1,7 +1,7 @@
 #include "ui/about_window.h"
 
 #include "channels/user_message.h"
-#include "ui/fonts.h"
+#include "sheet/fonts.h"
 #include "ui/message_presenter.h"
 #include "ui/program_icon.h"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "channels/channel_record.h"
+
+#include <QPersistentModelIndex>
 #include <QTableView>
 
 namespace qm3270 {
@@ -20,10 +23,23 @@ public:
     // that a pass over the table or the exit sees what the user typed.
     void finishEditing();
 
+Q_SIGNALS:
+    // A cell edit was accepted and its rules ran: the row before and after.
+    void rowEdited(int row, const qm3270::ChannelRecord& before,
+                   const qm3270::ChannelRecord& after);
+
+protected Q_SLOTS:
+    void commitData(QWidget* editor) override;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     void followStore(int row);
 
     ChannelStore& store_;
+    QPersistentModelIndex pressedSelected_;  // the press landed on the selected cell
 };
 
 }  // namespace qm3270

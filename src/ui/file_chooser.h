@@ -13,12 +13,22 @@ public:
     virtual ~FileChooser() = default;
     virtual QString chooseOpen(QWidget* parent, const QString& lastName) = 0;
     virtual QString chooseSave(QWidget* parent, const QString& lastName) = 0;
+    // The open dialog started in `folder` with no name chosen (the backups).
+    virtual QString chooseOpenIn(QWidget* parent, const QString& folder) = 0;
+    // The same for CHIRP CSV files, filter "CSV(*.csv)"; a name saved without
+    // an extension gets ".csv", and an existing file is only replaced when the
+    // user confirms it.
+    virtual QString chooseCsvOpen(QWidget* parent, const QString& lastName) = 0;
+    virtual QString chooseCsvSave(QWidget* parent, const QString& lastName) = 0;
 };
 
 class DialogFileChooser : public FileChooser {
 public:
     QString chooseOpen(QWidget* parent, const QString& lastName) override;
     QString chooseSave(QWidget* parent, const QString& lastName) override;
+    QString chooseOpenIn(QWidget* parent, const QString& folder) override;
+    QString chooseCsvOpen(QWidget* parent, const QString& lastName) override;
+    QString chooseCsvSave(QWidget* parent, const QString& lastName) override;
 };
 
 }  // namespace qm3270

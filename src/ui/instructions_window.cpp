@@ -1,6 +1,6 @@
 #include "ui/instructions_window.h"
 
-#include "ui/fonts.h"
+#include "sheet/fonts.h"
 
 #include <QFontMetricsF>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "ui/main_controls.h"
 
+#include "sheet/fonts.h"
 #include "ui/channel_grid.h"
-#include "ui/fonts.h"
 
 #include <QComboBox>
 #include <QFont>

@@ -1,6 +1,7 @@
 #include "ui/main_menus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -31,11 +32,26 @@ MainMenus buildMainMenus(QMenuBar* bar) {
     m.file = submenu(bar, "文件", "       文件(&F)");
     m.open = entry(m.file, "打开", "打开文件(&O)");
     m.save = entry(m.file, "保存", "保存文件(&V)");
+    // Entries of our own follow the designed ones, set apart.
+    m.file->addSeparator();
+    m.undo = entry(m.file, "撤销", "撤销(&U)");
+    m.undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m.redo = entry(m.file, "重做", "重做(&Y)");
+    m.redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    m.file->addSeparator();
+    m.restore = entry(m.file, "恢复备份", "恢复备份(&B)...");
+    m.importCsv = entry(m.file, "导入CSV", "导入 CSV(&I)...");
+    m.exportCsv = entry(m.file, "导出CSV", "导出 CSV(&X)...");
+    m.printSheet = entry(m.file, "打印信道表", "打印信道表(&P)...");
     m.read = entry(bar, "读信道", "        读信道数据(&R)");
     m.write = entry(bar, "写信道", "        写信道数据(&W)");
     m.system = submenu(bar, "系统", "        系统设置(&S)");
     m.port = entry(m.system, "端口", "选择端口(&P)");
     m.baudRate = entry(m.system, "波特率", "波特率(&B)");
+    m.system->addSeparator();
+    m.verify = entry(m.system, "写后校验", "写后校验(&C)");
+    m.verify->setCheckable(true);
     m.exit = entry(bar, "退出", "       退出系统(&E)");
     m.help = submenu(bar, "帮助", "       帮助(&H)");
     m.instructions = entry(m.help, "操作", "操作说明(&I)");

@@ -3,11 +3,14 @@
 #include "link/link_timing.h"
 #include "link/port_selection.h"
 #include "link/serial_port.h"
+#include "ui/printer_chooser.h"
 
 #include <QDate>
 #include <QString>
 
 #include <optional>
+
+class QSettings;
 
 namespace qm3270 {
 
@@ -28,6 +31,11 @@ struct MainWindowServices {
     LinkTiming timing{};
     QDate today = QDate::currentDate();   // shown once in Label8
     std::optional<QString> explicitPort;  // --port: replaces COM1/COM2 at start-up
+    // The print dialog of 打印信道表.
+    PrinterChooser& printers = platformPrinterChooser();
+    // Where the window keeps its choices across runs (写后校验); none: they
+    // last as long as the window.
+    QSettings* settings = nullptr;
 };
 
 }  // namespace qm3270

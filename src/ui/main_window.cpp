@@ -4,23 +4,28 @@
 #include "channels/channel_table_model.h"
 #include "link/port.h"
 #include "link/serial_port.h"
+#include "session/radio_session.h"
+#include "sheet/fonts.h"
 #include "ui/about_window.h"
 #include "ui/channel_file_actions.h"
 #include "ui/channel_grid.h"
-#include "ui/fonts.h"
+#include "ui/csv_and_print_actions.h"
 #include "ui/instructions_window.h"
 #include "ui/message_presenter.h"
 #include "ui/port_dialog.h"
 #include "ui/setting_boxes.h"
 #include "ui/store_closing.h"
+#include "ui/table_history.h"
 #include "ui/transfer_controller.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSettings>
 
 namespace qm3270 {
 
@@ -43,9 +48,15 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     grid_ = new ChannelGrid(services_.store, *model_, body);
     placeChannelGrid(grid_);
     menus_ = buildMainMenus(menuBar());
+    history_ =
+        new TableHistory(services_.store, *grid_, *controls_.squelch, services_.messages, this);
 
-    fileActions_ = std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
-                                                        services_.files, services_.messages, this);
+    fileActions_ =
+        std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
+                                             services_.files, services_.messages, *history_, this);
+    csvAndPrint_ = std::make_unique<CsvAndPrintActions>(CsvAndPrintActions::Services{
+        services_.store, *grid_, *controls_.squelch, *fileActions_, services_.files,
+        services_.messages, services_.printers, this});
 
     TransferWidgets widgets;
     widgets.readAction = menus_.read;
@@ -57,6 +68,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     widgets.status = controls_.status;
     widgets.progress = controls_.progress;
     widgets.squelch = controls_.squelch;
+    widgets.history = history_;
     transfers_ = new TransferController(widgets, services_.store, *model_, services_.port,
                                         services_.messages, services_.timing, this);
 
@@ -72,10 +84,20 @@ MainWindow::~MainWindow() {
 
 void MainWindow::connectActions() {
     attachSquelchLimit(controls_.squelch, services_.messages, this);
-    attachBeatPick(controls_.beat, services_.store);
+    attachBeatPick(controls_.beat, services_.store, *history_);
+    history_->attachActions(menus_.undo, menus_.redo);
+    connect(transfers_, &TransferController::busyChanged, history_, &TableHistory::setBusy);
 
     connect(menus_.open, &QAction::triggered, this, [this] { fileActions_->open(); });
     connect(menus_.save, &QAction::triggered, this, [this] { fileActions_->save(); });
+    connect(menus_.restore, &QAction::triggered, this, [this] { fileActions_->restoreBackup(); });
+    connect(menus_.importCsv, &QAction::triggered, this, [this] { csvAndPrint_->importCsv(); });
+    connect(menus_.exportCsv, &QAction::triggered, this, [this] { csvAndPrint_->exportCsv(); });
+    connect(menus_.printSheet, &QAction::triggered, this, [this] { csvAndPrint_->print(); });
+    // An import and a restore fill the table as 打开 does, so they wait while a
+    // read runs too.
+    connect(menus_.open, &QAction::enabledChanged, menus_.importCsv, &QAction::setEnabled);
+    connect(menus_.open, &QAction::enabledChanged, menus_.restore, &QAction::setEnabled);
     // A transfer reads or fills the whole table: what is still in a cell editor
     // belongs to the table first.
     connect(menus_.read, &QAction::triggered, transfers_, [this] {
@@ -87,13 +109,48 @@ void MainWindow::connectActions() {
         transfers_->startWrite();
     });
     connect(menus_.port, &QAction::triggered, this, [this] {
-        showPortDialog(this, {portSelection_, services_.messages, services_.deviceForNumber,
-                              SerialPort::availableDevices()});
+        showPortDialog(this,
+                       {portSelection_, services_.messages, services_.deviceForNumber,
+                        SerialPort::availableDevices(), [this] { transfers_->stopTransfers(); }});
     });
     // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
+    connectVerifyChoice();
     connect(menus_.exit, &QAction::triggered, this, &QWidget::close);
     connect(menus_.instructions, &QAction::triggered, this, [] { showInstructionsWindow(); });
     connect(menus_.about, &QAction::triggered, this, [] { showAboutWindow(); });
+
+    connect(transfers_, &TransferController::writeEnded, this, [this] {
+        if (closeAfterWrite_) {
+            close();
+        }
+    });
+#ifndef QT_NO_SESSIONMANAGER
+    // The desktop session is ending: it may not wait for a close, so what the
+    // user typed is stored now.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { commitPendingEdits(); });
+#endif
+    // The program can also end without a close at all, once its event loop
+    // has stopped.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
+}
+
+namespace {
+const QString kVerifyKey = QStringLiteral("verifyAfterWrite");
+}
+
+// 写后校验 is off the first time and then as the user left it.
+void MainWindow::connectVerifyChoice() {
+    const bool on =
+        services_.settings != nullptr && services_.settings->value(kVerifyKey, false).toBool();
+    menus_.verify->setChecked(on);
+    transfers_->session().setVerifyAfterWrite(on);
+    connect(menus_.verify, &QAction::toggled, this, [this](bool checked) {
+        transfers_->session().setVerifyAfterWrite(checked);
+        if (services_.settings != nullptr) {
+            services_.settings->setValue(kVerifyKey, checked);
+            services_.settings->sync();
+        }
+    });
 }
 
 void MainWindow::startUp() {
@@ -109,13 +166,27 @@ void MainWindow::showMessage(const UserMessage& message) {
     services_.messages.show(this, message);
 }
 
+void MainWindow::commitPendingEdits() {
+    grid_->finishEditing();
+    services_.store.commitPending();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (transfers_->isWriting()) {
+        // Cut short, the radio would keep "A" and part of the table. The write
+        // ends within its drain limit; until then what was typed is safe.
+        commitPendingEdits();
+        closeAfterWrite_ = true;
+        event->ignore();
+        return;
+    }
     shutDown();
     event->accept();
 }
 
-// Closing the window ends its work: nothing typed is lost, the timers stop and
-// the port is released. The small windows are not ours and stay until closed.
+// Closing the window ends its work: nothing typed is lost, a read is abandoned,
+// the timers stop and the port is released. The small windows are not ours and
+// stay until closed.
 void MainWindow::shutDown() {
     if (shutDown_) {
         return;
@@ -123,9 +194,9 @@ void MainWindow::shutDown() {
     shutDown_ = true;
     grid_->finishEditing();
     keepTableAtExit(services_.store, controls_.squelch->currentText(), services_.messages, this);
-    delete transfers_;
-    transfers_ = nullptr;
+    transfers_->shutDown();
     services_.port.close();
+    Q_EMIT closed();
 }
 
 }  // namespace qm3270

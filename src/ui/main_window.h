@@ -13,6 +13,8 @@ namespace qm3270 {
 class ChannelFileActions;
 class ChannelGrid;
 class ChannelTableModel;
+class CsvAndPrintActions;
+class TableHistory;
 class TransferController;
 
 // 启动窗体: the channel grid, the squelch and beat boxes, the status line, the
@@ -28,13 +30,21 @@ public:
     // port (its messages shown over the window) and starts the ready watch.
     void startUp();
 
-    PortSelection& portSelection() { return portSelection_; }
+    // What is still in a cell editor goes into its row, and the row's pending
+    // edit into the database, as the window's close does first.
+    void commitPendingEdits();
+
+Q_SIGNALS:
+    void closed();  // edits committed, timers stopped, port released
 
 protected:
+    // A close during a write is carried out once the write has ended; during a
+    // read the read is abandoned and the window closes at once.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void connectActions();
+    void connectVerifyChoice();
     void showMessage(const UserMessage& message);
     void shutDown();
 
@@ -44,8 +54,11 @@ private:
     MainControls controls_;
     ChannelGrid* grid_;
     MainMenus menus_;
+    TableHistory* history_;
     std::unique_ptr<ChannelFileActions> fileActions_;
+    std::unique_ptr<CsvAndPrintActions> csvAndPrint_;
     TransferController* transfers_;
+    bool closeAfterWrite_ = false;
     bool shutDown_ = false;
 };
 

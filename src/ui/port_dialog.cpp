@@ -1,6 +1,6 @@
 #include "ui/port_dialog.h"
 
-#include "ui/fonts.h"
+#include "sheet/fonts.h"
 #include "ui/message_presenter.h"
 
 #include <QComboBox>
@@ -104,20 +104,30 @@ void Dialog::loadSelection() {
 }
 
 void Dialog::accept() {
+    const QString device = otherDevice_->currentText().trimmed();
+    if (!com1_->isChecked() && !com2_->isChecked() && !otherPort_->isChecked()) {
+        return;
+    }
+    if (otherPort_->isChecked() && device.isEmpty()) {
+        otherDevice_->setFocus();
+        return;
+    }
+    if (context_.beforePortChange) {
+        // Ending a transfer shows its message; the program may end meanwhile
+        // (a signal, the session), taking this dialog with it.
+        const QPointer<Dialog> alive(this);
+        context_.beforePortChange();
+        if (alive.isNull() || !isVisible()) {
+            return;
+        }
+    }
     std::optional<UserMessage> failure;
     if (com1_->isChecked()) {
         failure = context_.selection.chooseNumber(1);
     } else if (com2_->isChecked()) {
         failure = context_.selection.chooseNumber(2);
-    } else if (otherPort_->isChecked()) {
-        const QString device = otherDevice_->currentText().trimmed();
-        if (device.isEmpty()) {
-            otherDevice_->setFocus();
-            return;
-        }
-        failure = context_.selection.chooseDevice(device);
     } else {
-        return;
+        failure = context_.selection.chooseDevice(device);
     }
     if (failure) {
         context_.messages.show(this, *failure);

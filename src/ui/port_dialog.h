@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -23,6 +25,9 @@ struct PortDialogContext {
     PortSelection::DeviceForNumber deviceForNumber;
     // Offered in the list of " 其它端口" (USB cables and the like).
     QStringList knownDevices;
+    // Runs before every OK that goes to a port, the open one included: a write
+    // or read under way must end before its line is closed or moved.
+    std::function<void()> beforePortChange{};
 };
 
 // 选择端口: moves the program to COM1, COM2 or another serial device. Modeless;

@@ -9,12 +9,17 @@
 
 namespace {
 
-CliRun run(const QStringList& arguments, const QByteArray& input,
+CliRun run(const QStringList& arguments, const QByteArray& input, const QStringList& environment,
            const std::function<void()>& inChild) {
     QProcess process;
     if (inChild) {
         process.setChildProcessModifier(inChild);
     }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment) {
+        env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    }
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral(QM3270_BINARY_DIR "/src/cli/qm3270-cli"), arguments);
     CliRun result;
     if (!process.waitForStarted()) {
@@ -35,13 +40,14 @@ CliRun run(const QStringList& arguments, const QByteArray& input,
 
 }  // namespace
 
-CliRun runCli(const QStringList& arguments, const QByteArray& input) {
-    return run(arguments, input, {});
+CliRun runCli(const QStringList& arguments, const QByteArray& input,
+              const QStringList& environment) {
+    return run(arguments, input, environment, {});
 }
 
 CliRun runCliWithFileSizeLimit(const QStringList& arguments, long bytes) {
     // Between fork and exec: both survive the exec, and both are safe to call there.
-    return run(arguments, {}, [bytes] {
+    return run(arguments, {}, {}, [bytes] {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
         ::setrlimit(RLIMIT_FSIZE, &limit);

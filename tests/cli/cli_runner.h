@@ -11,7 +11,9 @@ struct CliRun {
     QString err;
 };
 
-CliRun runCli(const QStringList& arguments, const QByteArray& input = {});
+// `environment` entries ("NAME=VALUE") replace the test's own.
+CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
+              const QStringList& environment = {});
 
 // runCli() with at most `bytes` writable into any file, as a disk with that much
 // room left allows (`ulimit -f` with SIGXFSZ ignored: the write fails instead).

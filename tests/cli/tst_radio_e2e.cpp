@@ -11,10 +11,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
 
@@ -51,6 +54,14 @@ CliRun timedRun(const QStringList& arguments, qint64* milliseconds) {
     CliRun run = runCli(arguments);
     *milliseconds = clock.elapsed();
     return run;
+}
+
+// What a read prints after a write of the channel file `path`: what `frames`
+// sends for it, as `decode` turns it back.
+QString readOf(const QString& path) {
+    const CliRun frames = runCli({QStringLiteral("frames"), path});
+    const CliRun decoded = runCli({QStringLiteral("decode")}, frames.out.toUtf8());
+    return frames.status == 0 && decoded.status == 0 ? decoded.out : QString();
 }
 
 // One qm3270-radio for one test, terminated when the test is done.
@@ -112,10 +123,13 @@ private Q_SLOTS:
     void readSaveFailures();
     void verifyNamesEachDifferentChannel();
     void writeLineLost();
+    void writeTrace();
     void writeRefusedBeforeThePort_data();
     void writeRefusedBeforeThePort();
     void portFailures_data();
     void portFailures();
+    void twoWritesThroughTwoNames();
+    void portTheUserMayNotOpen();
 
 private:
     QTemporaryDir dir_;
@@ -132,11 +146,7 @@ void RadioCommandsE2e::initTestCase() {
     sample_ = dir_.filePath(QStringLiteral("sample.doc"));
     QVERIFY(writeBytes(sample_, kSample));
 
-    const CliRun frames = runCli({QStringLiteral("frames"), sample_});
-    QCOMPARE(frames.status, 0);
-    const CliRun decoded = runCli({QStringLiteral("decode")}, frames.out.toUtf8());
-    QCOMPARE(decoded.status, 0);
-    expected_ = decoded.out;
+    expected_ = readOf(sample_);
     // The blank beat of channel 6 reads back "off", the bare "off" of channel 3 as "".
     QVERIFY(expected_.contains("151.82500,156.80000,off,"));
     QVERIFY(expected_.startsWith("3,150.00000,150.00000,on,136.01250,174.00000,on,,,,"));
@@ -181,6 +191,13 @@ void RadioCommandsE2e::readFaults_data() {
         << qint64{0};
     QTest::newRow("late poll answer before the frames")
         << QStringList{QStringLiteral("--noise"), QStringLiteral("C")} << 0 << QString()
+        << qint64{2500};
+    // 321 digits: the whole answer arrives before it is known to be one too many.
+    QTest::newRow("a digit before the frames")
+        << QStringList{QStringLiteral("--noise"), QStringLiteral("0")} << 4 << readFailed
+        << qint64{2500};
+    QTest::newRow("the read command echoed by the cable")
+        << QStringList{QStringLiteral("--noise"), QStringLiteral("5")} << 0 << QString()
         << qint64{2500};
 }
 
@@ -292,6 +309,49 @@ void RadioCommandsE2e::writeLineLost() {
     QCOMPARE(written.err.count(u'\n'), 1);  // reported once
 }
 
+// --trace holds the write as the radio heard it: "A", then the 16 frames that
+// `frames` prints, in order, at the times they went.
+void RadioCommandsE2e::writeTrace() {
+    const QString memory = dir_.filePath(QStringLiteral("traced-radio.doc"));
+    QFile::remove(memory);
+    SimulatedRadio radio({QStringLiteral("--memory"), memory});
+    QVERIFY(!radio.device().isEmpty());
+    const QString trace = dir_.filePath(QStringLiteral("write-trace.txt"));
+    const QString unwritable = sample_ + QStringLiteral("/trace.txt");  // below a plain file
+    const QByteArray before = fileBytes(memory);
+
+    const CliRun refused = runCli({QStringLiteral("write"), QStringLiteral("--port"),
+                                   radio.device(), sample_, QStringLiteral("--trace"), unwritable});
+    QCOMPARE(refused.status, 2);
+    QVERIFY2(refused.err.startsWith(QStringLiteral("qm3270-cli: cannot open trace ") + unwritable +
+                                    QStringLiteral(": ")),
+             qPrintable(refused.err));
+    QCOMPARE(fileBytes(memory), before);  // nothing was sent
+
+    const CliRun written = runCli({QStringLiteral("write"), QStringLiteral("--port"),
+                                   radio.device(), sample_, QStringLiteral("--trace"), trace});
+    QCOMPARE(written.status, 0);
+    const QStringList frames =
+        runCli({QStringLiteral("frames"), sample_}).out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(frames.size(), 16);
+
+    QStringList sent;
+    qint64 last = 0;
+    for (const QString& line :
+         QString::fromLatin1(fileBytes(trace)).split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList parts = line.split(u' ');
+        QCOMPARE(parts.size(), 3);
+        const qint64 ms = parts[0].toLongLong();
+        QVERIFY2(ms >= last, qPrintable(line));
+        last = ms;
+        if (parts[1] == u">") {
+            sent << parts[2];
+        }
+    }
+    QCOMPARE(sent, QStringList{QStringLiteral("A")} + frames);
+    QVERIFY(last >= 16 * 100);  // one frame a tick of Timer1
+}
+
 void RadioCommandsE2e::writeRefusedBeforeThePort_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("exitCode");
@@ -332,7 +392,7 @@ void RadioCommandsE2e::portFailures_data() {
     const QString missing = QStringLiteral("/dev/qm3270-no-such-port");
     QTest::newRow("read from a missing port")
         << QStringList{QStringLiteral("read"), QStringLiteral("--port"), missing} << 4
-        << QStringLiteral("qm3270-cli: cannot open %1: ").arg(missing);
+        << QStringLiteral("qm3270-cli: cannot open %1: no such device\n").arg(missing);
     QTest::newRow("write to a missing port")
         << QStringList{QStringLiteral("write"), QStringLiteral("--port"), missing, QString()} << 4
         << QStringLiteral("qm3270-cli: cannot open %1: ").arg(missing);
@@ -355,6 +415,79 @@ void RadioCommandsE2e::portFailures() {
     QCOMPARE(run.status, exitCode);
     QVERIFY2(run.err.startsWith(error), qPrintable(run.err));
     QCOMPARE(run.out, QString());
+}
+
+// Two programs on one radio under two names of its device (the pty and a link
+// to it): the second is refused, and the radio holds one whole table.
+void RadioCommandsE2e::twoWritesThroughTwoNames() {
+    const QString memory = dir_.filePath(QStringLiteral("shared-radio.doc"));
+    const QString link = dir_.filePath(QStringLiteral("radio-link"));
+    QFile::remove(memory);
+    QFile::remove(link);
+    SimulatedRadio radio({QStringLiteral("--memory"), memory, QStringLiteral("--link"), link});
+    QVERIFY(!radio.device().isEmpty());
+    QByteArray otherTable = kSample;
+    otherTable.replace("150.00000,150.00000,on", "160.00000,161.00000,off");
+    const QString other = dir_.filePath(QStringLiteral("other.doc"));
+    QVERIFY(writeBytes(other, otherTable));
+
+    QProcess viaPty;
+    QProcess viaLink;
+    viaPty.start(kCli,
+                 {QStringLiteral("write"), QStringLiteral("--port"), radio.device(), sample_});
+    viaLink.start(kCli, {QStringLiteral("write"), QStringLiteral("--port"), link, other});
+    QTRY_VERIFY_WITH_TIMEOUT(
+        viaPty.state() == QProcess::NotRunning && viaLink.state() == QProcess::NotRunning, 15000);
+    const bool ptyWon = viaPty.exitCode() == 0;
+    QProcess& loser = ptyWon ? viaLink : viaPty;
+    QCOMPARE((QList<int>{viaPty.exitCode(), viaLink.exitCode()}),
+             ptyWon ? (QList<int>{0, 4}) : (QList<int>{4, 0}));
+    QCOMPARE(QString::fromUtf8(loser.readAllStandardError()),
+             QStringLiteral("qm3270-cli: cannot open %1: busy — another program is using it\n")
+                 .arg(ptyWon ? link : radio.device()));
+
+    const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("--port"), link});
+    QCOMPARE(read.status, 0);
+    QCOMPARE(read.out, ptyWon ? expected_ : readOf(other));
+}
+
+// A device the user may not open names the group to join. Run as another user
+// (tests run as root, who may open anything) against a pty given to a group.
+void RadioCommandsE2e::portTheUserMayNotOpen() {
+    if (::geteuid() != 0) {
+        QSKIP("needs root: the device is handed to a group and the tool run as nobody");
+    }
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty()) {
+        QSKIP("setpriv (util-linux) is not installed: cannot run the tool as nobody");
+    }
+    const group* owners = ::getgrnam("dialout");
+    const gid_t gid = owners != nullptr ? owners->gr_gid : 0;
+    const QString groupName =
+        owners != nullptr ? QStringLiteral("dialout") : QStringLiteral("root");
+    ForgetfulRadio radio{QByteArray()};
+    QVERIFY(!radio.device().isEmpty());
+    const QByteArray device = QFile::encodeName(radio.device());
+    QCOMPARE(::chown(device.constData(), 0, gid), 0);
+    QCOMPARE(::chmod(device.constData(), 0660), 0);
+    // A copy that nobody may run, wherever the build tree lives.
+    QTemporaryDir bin;
+    QVERIFY(QFile::setPermissions(bin.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ReadOther |
+                                                  QFile::ExeOther));
+    const QString cli = bin.filePath(QStringLiteral("qm3270-cli"));
+    QVERIFY(QFile::copy(kCli, cli));
+
+    QProcess run;
+    run.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                        QStringLiteral("--clear-groups"), cli, QStringLiteral("read"),
+                        QStringLiteral("--port"), radio.device()});
+    QTRY_VERIFY_WITH_TIMEOUT(run.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(QString::fromUtf8(run.readAllStandardError()),
+             QStringLiteral("qm3270-cli: cannot open %1: permission denied — add yourself to the "
+                            "group that owns it (sudo usermod -aG %2 $USER) and log in again\n")
+                 .arg(radio.device(), groupName));
+    QCOMPARE(run.exitCode(), 4);
 }
 
 QTEST_GUILESS_MAIN(RadioCommandsE2e)

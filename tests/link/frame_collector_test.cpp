@@ -43,8 +43,14 @@ INSTANTIATE_TEST_SUITE_P(
                     FrameCollector::State::Bad, 15},
         CollectCase{"Blank", QStringLiteral(" ") + sixteenFrames(), FrameCollector::State::Bad, 0},
         CollectCase{"Short", sixteenFrames().left(319), FrameCollector::State::Collecting, 15},
-        CollectCase{"ExtraAfterTheLast", sixteenFrames() + QStringLiteral("XC"),
-                    FrameCollector::State::Complete, 16}),
+        CollectCase{"EchoedReadCommand", QStringLiteral("C5C") + sixteenFrames(),
+                    FrameCollector::State::Complete, 16},
+        CollectCase{"TwoFivesAhead", QStringLiteral("55") + sixteenFrames(),
+                    FrameCollector::State::Bad, 16},
+        CollectCase{"DigitAhead", QStringLiteral("0") + sixteenFrames(), FrameCollector::State::Bad,
+                    16},
+        CollectCase{"ExtraAfterTheLast", sixteenFrames() + QStringLiteral("C"),
+                    FrameCollector::State::Bad, 16}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(FrameCollector, HandsOutTheFramesInOrder) {

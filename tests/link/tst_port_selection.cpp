@@ -3,7 +3,9 @@
 
 #include <QTest>
 
+using qm3270::PortOpenFailure;
 using qm3270::PortSelection;
+using Kind = qm3270::PortOpenFailure::Kind;
 using qm3270::UserMessage;
 using qm3270::test::FakePort;
 
@@ -18,6 +20,12 @@ QString device(int number) {
 
 UserMessage portMessage(const QString& text) {
     return {text, QStringLiteral("系统信息"), UserMessage::Icon::Exclamation};
+}
+
+// The designed message; the reason that comes with it is checked on its own.
+UserMessage withoutDetail(UserMessage message) {
+    message.detail.clear();
+    return message;
 }
 
 }  // namespace
@@ -154,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(selection.number(), number);
         QCOMPARE(result.has_value(), !message.isEmpty());
         if (result) {
-            QCOMPARE(*result, portMessage(message));
+            QCOMPARE(withoutDetail(*result), portMessage(message));
         }
         if (fromOpen && option == fromNumber) {
             QCOMPARE(port.openAttempts().size(), attemptsBefore);  // the line is not disturbed
@@ -178,9 +186,49 @@ private Q_SLOTS:
         port.refuseDevice(QStringLiteral("COM9"));
         const auto refused = selection.chooseDevice(QStringLiteral("COM9"));
         QVERIFY(refused);
-        QCOMPARE(*refused,
+        QCOMPARE(withoutDetail(*refused),
                  portMessage(QStringLiteral("串行端口 COM9 无法打开，请在“系统设置”中选择端口。")));
         QVERIFY(!port.isOpen());
+    }
+
+    // Each way an open fails: the designed text stays, the detail says why and
+    // what to do, in the user's language.
+    void failureDetail_data() {
+        QTest::addColumn<PortOpenFailure>("failure");
+        QTest::addColumn<QString>("detail");
+
+        QTest::newRow("missing") << PortOpenFailure{Kind::Missing, {}, "No such file or directory"}
+                                 << QStringLiteral("设备 /dev/ttyS1 不存在。");
+        QTest::newRow("busy") << PortOpenFailure{Kind::Busy, {}, "Resource temporarily unavailable"}
+                              << QStringLiteral("设备 /dev/ttyS1 正被其它程序使用。");
+        QTest::newRow("permission")
+            << PortOpenFailure{Kind::Permission, "dialout", "Permission denied"}
+            << QStringLiteral(
+                   "没有使用设备 /dev/ttyS1 的权限：请把自己加入拥有它的用户组"
+                   "（sudo usermod -aG dialout $USER），然后重新登录。");
+        QTest::newRow("other") << PortOpenFailure{Kind::Other, {}, "Input/output error"}
+                               << QStringLiteral("Input/output error");
+    }
+
+    void failureDetail() {
+        QFETCH(PortOpenFailure, failure);
+        QFETCH(QString, detail);
+
+        FakePort port;
+        port.refuseDevice(kCom2, failure);
+        PortSelection selection(port, device);
+        const auto fromDialog = selection.chooseNumber(2);
+        QVERIFY(fromDialog);
+        QCOMPARE(fromDialog->text, QStringLiteral("串行端口 2 已被使用， "));
+        QCOMPARE(fromDialog->detail, detail);
+
+        QList<UserMessage> atStartUp;
+        PortSelection named(port, device);
+        named.openAtStartUp(kCom2, [&](const UserMessage& m) { atStartUp << m; });
+        QCOMPARE(atStartUp.size(), 1);
+        QCOMPARE(atStartUp[0].text,
+                 QStringLiteral("串行端口 /dev/ttyS1 无法打开，请在“系统设置”中选择端口。"));
+        QCOMPARE(atStartUp[0].detail, detail);
     }
 };
 

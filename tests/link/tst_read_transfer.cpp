@@ -79,6 +79,18 @@ private Q_SLOTS:
         QTest::newRow("non-ASCII byte") << QByteArray() << highByteInside << 40 << 2 << false;
         QTest::newRow("C after the first digit")
             << QByteArray() << "0C" + good << 320 << 1 << false;
+        // A cable that hears its own transmissions gives the "5" back first.
+        QTest::newRow("echo of the read command") << QByteArray() << "5" + good << 320 << 1 << true;
+        QTest::newRow("echo amid late poll answers")
+            << QByteArray() << "C5C" + good << 20 << 5 << true;
+        QTest::newRow("two fives ahead") << QByteArray() << "55" + good << 320 << 1 << false;
+        QTest::newRow("a digit ahead") << QByteArray() << "0" + good << 321 << 1 << false;
+        QTest::newRow("a digit ahead, the line slow")
+            << QByteArray() << "0" + good << 1 << 1 << false;
+        QTest::newRow("321st digit within the quiet time")
+            << QByteArray() << good + "7" << 320 << 10 << false;
+        QTest::newRow("a digit after the quiet time")
+            << QByteArray() << good + "7" << 320 << 60 << true;
         QTest::newRow("radio silent") << QByteArray() << QByteArray() << 1 << 1 << false;
         QTest::newRow("radio stops after 3 channels")
             << QByteArray() << good.left(60) << 20 << 5 << false;
@@ -123,6 +135,59 @@ private Q_SLOTS:
             QCOMPARE(failed.at(0).at(0).value<UserMessage>(),
                      (UserMessage{QStringLiteral("读数错误！！"), QStringLiteral("错误警告 "),
                                   UserMessage::Icon::Information}));
+        }
+    }
+
+    // Each channel has the limit from the one before it (or from "5") to the
+    // millisecond: a channel just inside is taken, one just outside is not,
+    // and a silent radio is never given up on early.
+    void channelLimit_data() {
+        QTest::addColumn<int>("lateChannel");  // the channels before it come at once
+        QTest::addColumn<int>("lateByMs");     // after them (or "5"); -1: never
+        QTest::addColumn<bool>("succeeds");
+
+        QTest::newRow("channel 1 at 1.96 s") << 1 << 1960 << true;
+        QTest::newRow("channel 9 at 2.04 s") << 9 << 2040 << false;
+        QTest::newRow("radio silent") << 1 << -1 << false;
+    }
+
+    void channelLimit() {
+        QFETCH(int, lateChannel);
+        QFETCH(int, lateByMs);
+        QFETCH(bool, succeeds);
+
+        const QByteArray answer = radioAnswer();
+        const qsizetype early = (lateChannel - 1) * 20;
+        FakePort port;
+        port.open(QStringLiteral("/dev/ttyS0"), nullptr);
+        qint64 previousAtMs = -1;  // the earlier channels, or "5"
+        port.onSend = [&](const QByteArray&) {
+            previousAtMs = port.elapsedMs();
+            QTimer::singleShot(0, &port, [&] {
+                if (early > 0) {
+                    previousAtMs = port.elapsedMs();
+                    port.deliver(answer.left(early));
+                }
+                if (lateByMs >= 0) {
+                    QTimer::singleShot(lateByMs, Qt::PreciseTimer, &port,
+                                       [&] { port.deliver(answer.mid(early)); });
+                }
+            });
+        };
+        LinkTiming timing = fastTiming();
+        timing.readChannelTimeout = LinkTiming{}.readChannelTimeout;
+        const auto limitMs = timing.readChannelTimeout.count();
+        ReadTransfer read(port, timing);
+        QSignalSpy succeeded(&read, &ReadTransfer::succeeded);
+        qint64 failedAtMs = -1;
+        connect(&read, &ReadTransfer::failed, &port, [&] { failedAtMs = port.elapsedMs(); });
+        read.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!read.isRunning(), 5000);
+        QCOMPARE(succeeded.count(), succeeds ? 1 : 0);
+        if (!succeeds) {
+            QVERIFY2(
+                failedAtMs - previousAtMs >= limitMs,
+                qPrintable(QStringLiteral("gave up after %1 ms").arg(failedAtMs - previousAtMs)));
         }
     }
 

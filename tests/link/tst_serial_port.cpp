@@ -1,16 +1,26 @@
 #include "link/serial_port.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QTemporaryDir>
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
 using qm3270::SerialPort;
+using Kind = qm3270::PortOpenFailure::Kind;
 
 namespace {
+
+const QString kPty = QStringLiteral("pty");
+const QString kLink = QStringLiteral("link");
+const QString kPort = QStringLiteral("port");
+const QString kFlock = QStringLiteral("flock");
 
 // The far end of a pseudo-terminal: what the radio would be on a real line.
 class PtyMaster {
@@ -62,8 +72,8 @@ private Q_SLOTS:
         QVERIFY(!radio.slave().isEmpty());
         SerialPort port;
         QSignalSpy received(&port, &SerialPort::received);
-        QString error;
-        QVERIFY2(port.open(radio.slave(), &error), qPrintable(error));
+        qm3270::PortOpenFailure failure;
+        QVERIFY2(port.open(radio.slave(), &failure), qPrintable(failure.reason));
         QCOMPARE(port.device(), radio.slave());
 
         port.send("A0123");
@@ -73,8 +83,8 @@ private Q_SLOTS:
 
         QCOMPARE(port.readOne(), QString());  // nothing waiting: empty at once
         radio.write("xC7");
-        QTRY_VERIFY(port.waitingCount() == 3);
-        QVERIFY(received.count() > 0);
+        QTRY_VERIFY(received.count() > 0);
+        QCOMPARE(port.waitingCount(), 3);
         QCOMPARE(port.readOne(), QStringLiteral("x"));
         QCOMPARE(port.readOne(), QStringLiteral("C"));
         QCOMPARE(port.waitingCount(), 1);
@@ -98,29 +108,55 @@ private Q_SLOTS:
         QCOMPARE(port.readOne(), QString());
     }
 
+    // One device, one user: whatever name it is opened under, and whoever holds
+    // it (root ignores the terminal's exclusive mode, so only locks count).
     void openFailures_data() {
-        QTest::addColumn<bool>("sameDeviceOpenElsewhere");
-        QTest::newRow("no such device") << false;
-        QTest::newRow("device held by another user") << true;
+        QTest::addColumn<QString>("name");    // "pty", "link" (a symlink to it) or a path
+        QTest::addColumn<QString>("holder");  // "", "port" (a SerialPort) or "flock"
+        QTest::addColumn<Kind>("kind");
+
+        QTest::newRow("no such device")
+            << QStringLiteral("/dev/ttyQM3270-none") << QString() << Kind::Missing;
+        QTest::newRow("open here, same name") << kPty << kPort << Kind::Busy;
+        QTest::newRow("open here, through a link") << kLink << kPort << Kind::Busy;
+        QTest::newRow("locked by another program") << kPty << kFlock << Kind::Busy;
+        QTest::newRow("locked, through a link") << kLink << kFlock << Kind::Busy;
     }
 
     void openFailures() {
-        QFETCH(bool, sameDeviceOpenElsewhere);
+        QFETCH(QString, name);
+        QFETCH(QString, holder);
+        QFETCH(Kind, kind);
         PtyMaster radio;
-        SerialPort holder;
-        QString device = QStringLiteral("/dev/ttyQM3270-none");
-        if (sameDeviceOpenElsewhere) {
-            device = radio.slave();
-            QVERIFY(holder.open(device, nullptr));
+        QTemporaryDir folder;
+        const QString link = folder.filePath(QStringLiteral("radio"));
+        QVERIFY(QFile::link(radio.slave(), link));
+        const QString device = name == kPty ? radio.slave() : name == kLink ? link : name;
+
+        SerialPort holderPort;
+        int lockedFd = -1;
+        if (holder == kPort) {
+            QVERIFY(holderPort.open(radio.slave(), nullptr));
+        } else if (holder == kFlock) {
+            lockedFd = ::open(qPrintable(radio.slave()), O_RDWR | O_NOCTTY);
+            QVERIFY(lockedFd >= 0 && ::flock(lockedFd, LOCK_EX | LOCK_NB) == 0);
         }
         SerialPort port;
         QSignalSpy failed(&port, &SerialPort::failed);
-        QString error;
-        QVERIFY(!port.open(device, &error));
+        qm3270::PortOpenFailure failure;
+        const bool opened = port.open(device, &failure);
+        if (lockedFd >= 0) {
+            ::close(lockedFd);
+        }
+        QVERIFY(!opened);
         QVERIFY(!port.isOpen());
-        QVERIFY(!error.isEmpty());
-        QVERIFY(error != QLatin1String("Unknown error"));
+        QCOMPARE(failure.kind, kind);
+        QVERIFY(!failure.reason.isEmpty() && failure.reason != QLatin1String("Unknown error"));
         QCOMPARE(failed.count(), 0);  // open() answers for itself
+        if (holder == kPort) {
+            holderPort.close();  // let go: the other name opens now
+            QVERIFY(port.open(device, nullptr));
+        }
     }
 };
 

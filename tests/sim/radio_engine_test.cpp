@@ -163,5 +163,30 @@ TEST(RadioEngine, SwitchedOffRadioTakesNoWrite) {
     EXPECT_EQ(radio.receive("5"), unprogrammed());
 }
 
+// A radio with a bad memory cell: only the named channel comes back changed,
+// by one digit, whether it was programmed or not.
+class CorruptChannel : public testing::TestWithParam<int> {};
+
+TEST_P(CorruptChannel, OnlyThatChannelReadsBackAltered) {
+    RadioEngine radio;
+    RadioEngine::Faults faults;
+    faults.corruptChannel = GetParam();
+    radio.setFaults(faults);
+    radio.receive("A" + joined(programmedFrames()));
+    const QByteArray answer = radio.receive("5");
+    ASSERT_EQ(answer.size(), RadioEngine::kMemoryLength);
+    for (int k = 0; k < RadioEngine::kFrameCount; ++k) {
+        const QByteArray sent = programmedFrames().at(static_cast<std::size_t>(k));
+        const QByteArray got = answer.mid(k * RadioEngine::kFrameLength, RadioEngine::kFrameLength);
+        int changed = 0;
+        for (int at = 0; at < RadioEngine::kFrameLength; ++at) {
+            changed += sent.at(at) != got.at(at) ? 1 : 0;
+        }
+        EXPECT_EQ(changed, k + 1 == GetParam() ? 1 : 0) << "channel " << k + 1;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Channels, CorruptChannel, testing::Values(1, 7, 16));
+
 }  // namespace
 }  // namespace qm3270

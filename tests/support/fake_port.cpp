@@ -6,13 +6,13 @@ FakePort::FakePort(QObject* parent) : Port(parent) {
     clock_.start();
 }
 
-bool FakePort::open(const QString& device, QString* error) {
+bool FakePort::open(const QString& device, PortOpenFailure* failure) {
     openAttempts_ << device;
     drop();
     device_ = device;
-    if (refused_.contains(device)) {
-        if (error != nullptr) {
-            *error = QStringLiteral("Permission denied");
+    if (const auto refused = refused_.constFind(device); refused != refused_.constEnd()) {
+        if (failure != nullptr) {
+            *failure = *refused;
         }
         return false;
     }

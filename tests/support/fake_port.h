@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -23,7 +24,7 @@ public:
 
     explicit FakePort(QObject* parent = nullptr);
 
-    bool open(const QString& device, QString* error) override;
+    bool open(const QString& device, PortOpenFailure* failure) override;
     void close() override;
     bool isOpen() const override { return open_; }
     QString device() const override { return device_; }
@@ -35,8 +36,13 @@ public:
     bool outputDrained() const override { return drained_; }
 
     // Scripting.
-    void refuseDevice(const QString& device) { refused_ << device; }
-    void allowDevice(const QString& device) { refused_.removeAll(device); }
+    void refuseDevice(const QString& device,
+                      const PortOpenFailure& why = {PortOpenFailure::Kind::Busy,
+                                                    {},
+                                                    QStringLiteral("Device or resource busy")}) {
+        refused_.insert(device, why);
+    }
+    void allowDevice(const QString& device) { refused_.remove(device); }
     void deliver(const QByteArray& text);  // arrives now; received() is emitted
     void queueSilently(const QByteArray& text) { incoming_ += text; }
     void failLine();  // the cable is pulled
@@ -60,7 +66,7 @@ private:
     bool open_ = false;
     bool drained_ = true;
     QString device_;
-    QStringList refused_;
+    QHash<QString, PortOpenFailure> refused_;
     QStringList openAttempts_;
     QByteArray incoming_;
     QList<Sent> sent_;

@@ -40,11 +40,14 @@ public:
 };
 
 // Answers the file dialogs from a script; an empty answer is a cancel. Keeps
-// the name each dialog was started with.
+// the name (or, for the backups, the folder) each dialog was started with.
 class ScriptedFileChooser : public FileChooser {
 public:
     QString chooseOpen(QWidget*, const QString& lastName) override { return answer(lastName); }
     QString chooseSave(QWidget*, const QString& lastName) override { return answer(lastName); }
+    QString chooseOpenIn(QWidget*, const QString& folder) override { return answer(folder); }
+    QString chooseCsvOpen(QWidget*, const QString& lastName) override { return answer(lastName); }
+    QString chooseCsvSave(QWidget*, const QString& lastName) override { return answer(lastName); }
 
     QStringList answers;
     QStringList startedWith;

@@ -3,6 +3,7 @@
 #include "file/channel_file.h"
 #include "link/frame_codec.h"
 #include "test_files.h"
+#include "timer_firing.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
 #include "ui/quit_when_all_closed.h"
@@ -20,6 +21,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -34,7 +37,7 @@ namespace {
 // One main window over its own store, started as the program starts it.
 struct Harness {
     explicit Harness(const QString& dbPath = QStringLiteral(":memory:"),
-                     QDate today = QDate(2026, 12, 7)) {
+                     QDate today = QDate(2026, 12, 7), LinkTiming timing = {}) {
         QString error;
         store = ChannelStore::open(dbPath, &error);
         QVERIFY2(store, qPrintable(error));
@@ -44,7 +47,7 @@ struct Harness {
             .messages = messages,
             .files = files,
             .deviceForNumber = [](int number) { return QStringLiteral("COM%1").arg(number); },
-            .timing = LinkTiming{},
+            .timing = timing,
             .today = today,
             .explicitPort = std::nullopt};
         window = std::make_unique<MainWindow>(services);
@@ -76,6 +79,7 @@ struct Harness {
         }
     }
     void trigger(const char* action) const { find<QAction>(action)->trigger(); }
+    bool fire(const char* timer) const { return fireTimer(window.get(), timer); }
 
     std::unique_ptr<ChannelStore> store;
     RecordingPresenter messages;
@@ -125,6 +129,35 @@ UserMessage refusedMessage(const QString& db) {
             UserMessage::Icon::Information};
 }
 
+// Every tick comes when the test fires it.
+LinkTiming manualTiming() {
+    using namespace std::chrono_literals;
+    LinkTiming timing;
+    timing.writeTick = timing.eraserTick = timing.readyTick = timing.readArm = 1h;
+    timing.readChannelTimeout = 1h;
+    return timing;
+}
+
+// A radio's answer to "5": squelch 7 and two programmed channels, then 14 alike.
+QByteArray radioAnswer() {
+    return "07010000861200000015"
+           "01015012461100004017" +
+           QByteArray("04005012421250125614").repeated(14);
+}
+
+// Starts a write (and sends `frames` of it) or a read (and receives 3 channels of it).
+void startTransfer(Harness& h, bool writing, int frames = 5) {
+    h.trigger(writing ? "写信道" : "读信道");
+    if (writing) {
+        for (int k = 0; k < frames; ++k) {
+            QVERIFY(h.fire("Timer1"));
+        }
+    } else {
+        QVERIFY(h.fire("Timer4"));
+        h.port.deliver(radioAnswer().left(60));
+    }
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -156,6 +189,10 @@ private slots:
     void writeSendsWhatIsStillInTheEditor();
     void unusableDatabaseIsReported();
     void smallWindowsOutliveTheMainWindow();
+    void portChangeEndsTheTransferFirst_data();
+    void portChangeEndsTheTransferFirst();
+    void closeDuringATransfer_data();
+    void closeDuringATransfer();
 };
 
 void MainWindowTest::controlsAtTheirPlaces_data() {
@@ -619,6 +656,83 @@ void MainWindowTest::smallWindowsOutliveTheMainWindow() {
     QCOMPARE(quits, 0);
     about.first()->close();
     QTRY_COMPARE(quits, 1);
+}
+
+void MainWindowTest::portChangeEndsTheTransferFirst_data() {
+    QTest::addColumn<bool>("writing");
+    QTest::addColumn<QByteArray>("firstPortHeard");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("write") << true << QByteArray("A") << "串行端口出错，数据传送中断！";
+    QTest::newRow("read") << false << QByteArray("5") << "读数错误！！";
+}
+
+// The port dialog, opened before the transfer, moves the port to COM2 in the
+// middle of it: the transfer ends on COM1 and nothing of it reaches COM2.
+void MainWindowTest::portChangeEndsTheTransferFirst() {
+    QFETCH(bool, writing);
+    QFETCH(QByteArray, firstPortHeard);
+    QFETCH(QString, message);
+    Harness h(QStringLiteral(":memory:"), QDate(2026, 12, 7), manualTiming());
+    QMap<QString, QByteArray> heard;
+    h.port.onSend = [&h, &heard](const QByteArray& text) { heard[h.port.device()] += text; };
+    h.typeIntoCell(0, 1, QStringLiteral("440"));
+    h.selectRow(1);
+    const ChannelTable before = h.store->records();
+    h.trigger("端口");
+    auto* dialog = h.window->findChild<QDialog*>(QStringLiteral("Dialog"));
+    QVERIFY(dialog);
+
+    startTransfer(h, writing);
+    dialog->findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::LeftButton);
+    // Whatever of the transfer could still come: ticks, the rest of the answer.
+    while (h.fire("Timer1")) {
+    }
+    h.port.deliver(radioAnswer().mid(60));
+
+    QCOMPARE(h.port.device(), QStringLiteral("COM2"));
+    QVERIFY(h.port.isOpen());
+    QCOMPARE(heard.value(QStringLiteral("COM1")).left(1), firstPortHeard);
+    QCOMPARE(heard.value(QStringLiteral("COM1")).size(), writing ? 1 + 5 * 20 : 1);
+    QCOMPARE(heard.value(QStringLiteral("COM2")), QByteArray());
+    QCOMPARE(h.messages.texts(), QStringList{message});
+    QCOMPARE(h.find<QLabel>("Label2")->text(), QString());
+    QCOMPARE(h.store->records(), before);
+    QVERIFY(h.fire("Timer3"));  // the watch polls the new port
+    QCOMPARE(heard.value(QStringLiteral("COM2")), QByteArray("C"));
+}
+
+void MainWindowTest::closeDuringATransfer_data() {
+    QTest::addColumn<bool>("writing");
+    QTest::newRow("write") << true;
+    QTest::newRow("read") << false;
+}
+
+// A close during a write waits for the write to end: the radio gets the whole
+// table. A read is abandoned and the window closes at once. Either way what
+// was typed is kept, and no message comes.
+void MainWindowTest::closeDuringATransfer() {
+    QFETCH(bool, writing);
+    Harness h(QStringLiteral(":memory:"), QDate(2026, 12, 7), manualTiming());
+    startTransfer(h, writing, 3);
+    if (writing) {
+        h.typeIntoCell(2, 1, QStringLiteral("145"));  // typed during the write, not yet stored
+        QVERIFY(h.store->hasPendingEdit());
+    }
+
+    h.window->close();
+    QCOMPARE(h.window->isVisible(), writing);
+    QVERIFY(!h.store->hasPendingEdit());
+    if (writing) {
+        while (h.fire("Timer1")) {
+        }
+        QVERIFY(!h.window->isVisible());
+        const QByteArray sent = h.port.sentText();
+        QCOMPARE(sent.size(), 1 + 16 * 20);
+        QVERIFY(sent.startsWith('A'));
+    }
+    QVERIFY(!h.port.isOpen());
+    QCOMPARE(h.messages.texts(), QStringList());
 }
 
 QTEST_MAIN(MainWindowTest)

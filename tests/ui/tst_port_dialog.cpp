@@ -1,6 +1,6 @@
 #include "fake_port.h"
 #include "link/port_selection.h"
-#include "ui/fonts.h"
+#include "sheet/fonts.h"
 #include "ui/port_dialog.h"
 #include "ui_doubles.h"
 

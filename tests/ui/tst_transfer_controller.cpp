@@ -188,6 +188,10 @@ private Q_SLOTS:
         QTest::newRow("read, radio silent") << false << QStringLiteral("silent") << readError;
         QTest::newRow("read, garbage") << false << QStringLiteral("garbage") << readError;
         QTest::newRow("read, cable pulled") << false << QStringLiteral("pull") << readError;
+        // OK in the port dialog ends a transfer as a lost line would.
+        QTest::newRow("write, port changed")
+            << true << QStringLiteral("port") << QStringLiteral("串行端口出错，数据传送中断！");
+        QTest::newRow("read, port changed") << false << QStringLiteral("port") << readError;
     }
 
     void failures() {
@@ -200,9 +204,16 @@ private Q_SLOTS:
             QByteArray answer = radioMemory();
             answer[200] = '?';
             w.radioAnswersRead(answer);
-        } else if (fault == QLatin1String("pull")) {
+        } else if (fault == QLatin1String("pull") || fault == QLatin1String("port")) {
             w.radioAnswersRead(radioMemory().left(70));
         }
+        const auto cut = [&] {
+            if (fault == QLatin1String("port")) {
+                w.controller->stopTransfers();
+            } else {
+                w.port.failLine();
+            }
+        };
         const ChannelTable before = w.store->records();
         w.status->setText(QStringLiteral("对讲机就绪..."));
 
@@ -210,13 +221,16 @@ private Q_SLOTS:
             w.controller->startWrite();
             fireTimer(&w.widget, "Timer1");
             fireTimer(&w.widget, "Timer1");
-            w.port.failLine();
+            cut();
+            QCOMPARE(w.port.sentText().size(), 1 + 2 * 20);
+            QVERIFY(!fireTimer(&w.widget, "Timer1"));
         } else {
             w.controller->startRead();
             QVERIFY(fireTimer(&w.widget, "Timer4"));
-            if (fault == QLatin1String("pull")) {
+            if (fault == QLatin1String("pull") || fault == QLatin1String("port")) {
                 QTRY_COMPARE(w.progress->value(), 12);  // three channels in
-                w.port.failLine();
+                cut();
+                w.port.deliver(radioMemory().mid(70));  // nothing takes the rest
             }
             QTRY_VERIFY_WITH_TIMEOUT(!w.controller->isBusy(), 2000);
         }

@@ -2,29 +2,41 @@
 // port, the real timer periods, the radio's faults, and the radio that
 // `qm3270 --simulate` serves inside the program.
 
+#include "app/program_end.h"
 #include "channels/channel_store.h"
+#include "file/channel_file.h"
 #include "link/serial_port.h"
 #include "link/write_data.h"
 #include "radio_process.h"
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
+#include "test_files.h"
 #include "ui/main_window.h"
 #include "ui_doubles.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <sys/resource.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include <memory>
 #include <variant>
@@ -35,6 +47,9 @@ namespace {
 
 const QString kRadioProgram = QStringLiteral(QM3270_BINARY_DIR "/src/sim/qm3270-radio");
 const QString kWindowProgram = QStringLiteral(QM3270_BINARY_DIR "/src/app/qm3270");
+
+// Runs this test program as the window program instead (see runWindowChild).
+constexpr char kWindowChild[] = "--window-child";
 
 // Texts the user sees.
 const QString kWriteDone = QStringLiteral("数据传送完毕...");
@@ -127,7 +142,7 @@ private:
 // The main window over a channel database in `folder`, its port on `device`,
 // started as the program starts it.
 struct Window {
-    Window(const QString& folder, const QString& device) {
+    Window(const QString& folder, const QString& device, QSettings* settings = nullptr) {
         QString error;
         store = ChannelStore::open(folder + QStringLiteral("/qm3270.db"), &error);
         QVERIFY2(store, qPrintable(error));
@@ -135,7 +150,8 @@ struct Window {
                                     .port = port,
                                     .messages = messages,
                                     .files = files,
-                                    .explicitPort = device};
+                                    .explicitPort = device,
+                                    .settings = settings};
         window = std::make_unique<MainWindow>(services);
         window->startUp();
         QVERIFY2(port.isOpen(), qPrintable(texts().join(u'|')));
@@ -217,6 +233,62 @@ qint64 cpuMilliseconds() {
            ((usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000);
 }
 
+// The edit that the child window has confirmed but not yet stored: row 3's
+// receive frequency, copied to transmit.
+const QString kPendingEdit = QStringLiteral("145");
+const QString kPendingEditStored = QStringLiteral("145.00000");
+
+// `tst_window_e2e --window-child DB DEVICE [write]`: the window over DB and
+// the radio on DEVICE, run until it ends as the program runs it, with an edit
+// typed into the grid and confirmed, but still pending in its row; with
+// "write", a write under way. Says "ready" on its output then.
+int runWindowChild(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    QString error;
+    auto store = ChannelStore::open(arguments.at(2), &error);
+    if (!store) {
+        return 3;
+    }
+    SerialPort port;
+    test::RecordingPresenter messages;
+    test::ScriptedFileChooser files;
+    MainWindow window({.store = *store,
+                       .port = port,
+                       .messages = messages,
+                       .files = files,
+                       .explicitPort = arguments.at(3)});
+    window.startUp();
+    auto* grid = window.findChild<QTableView*>(QStringLiteral("DataGrid1"));
+    const QModelIndex cell = grid->model()->index(2, kReceive);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+    if (editor == nullptr) {
+        return 4;
+    }
+    editor->setText(kPendingEdit);
+    QTest::keyClick(editor, Qt::Key_Return);
+    if (!QTest::qWaitFor([&] { return store->hasPendingEdit() && !grid->indexWidget(cell); })) {
+        return 5;
+    }
+    if (arguments.size() > 4) {
+        window.findChild<QAction*>(QStringLiteral("写信道"))->trigger();
+    }
+    // Ready once the program's event loop runs, with its own handling in place.
+    QTimer::singleShot(0, [] {
+        std::puts("ready");
+        std::fflush(stdout);
+    });
+    return runUntilEnd(window, *store);
+}
+
+QProcessEnvironment offscreen() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
 }  // namespace
 
 class WindowE2eTest : public QObject {
@@ -226,9 +298,18 @@ private slots:
     void writeThenReadBack();
     void radioFaults_data();
     void radioFaults();
+    void verifyAfterWrite_data();
+    void verifyAfterWrite();
+    void verifyChoiceIsRemembered();
+    void digitAheadOfTheAnswer_data();
+    void digitAheadOfTheAnswer();
     void builtInRadioKeepsItsMemoryOverARestart();
     void simulateOption_data();
     void simulateOption();
+    void endingKeepsThePendingEdit_data();
+    void endingKeepsThePendingEdit();
+    void programEndsCleanlyOnASignal();
+    void traceOption();
 };
 
 // Written, cleared, read back: the radio heard exactly the write, and the grid
@@ -340,6 +421,108 @@ void WindowE2eTest::radioFaults() {
     }
 }
 
+void WindowE2eTest::verifyAfterWrite_data() {
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<QString>("status");   // the last status before the eraser
+    QTest::addColumn<QString>("message");  // empty: none
+    QTest::newRow("radio holds the table")
+        << QStringList() << QStringLiteral("校验正确") << QString();
+    QTest::newRow("radio corrupts channel 7")
+        << QStringList{"--corrupt-channel", "7"} << QString()
+        << QStringLiteral("校验错误：第 7 信道与信道表不一致！");
+    QTest::newRow("radio off") << QStringList{"--off"} << QString()
+                               << QStringLiteral(
+                                      "校验失败：对讲机无应答或数据有误，请检查连接后重新写入！");
+}
+
+// With 写后校验 on, a write is read back at once and the outcome shown; the
+// table stays as the user left it whatever the radio says.
+void WindowE2eTest::verifyAfterWrite() {
+    QFETCH(QStringList, faults);
+    QFETCH(QString, status);
+    QFETCH(QString, message);
+    QTemporaryDir folder;
+    RadioWithLog radio(folder.path(), faults);
+    QVERIFY(!radio.device().isEmpty());
+    Window window(folder.path(), radio.device());
+    window.fill(writtenTable(), kWrittenSquelch);
+    const QStringList tableBefore = window.shown();
+    window.trigger("写后校验");
+    QVERIFY(window.find<QAction>("写后校验")->isChecked());
+
+    QElapsedTimer clock;
+    clock.start();
+    window.trigger("写信道");
+    QTRY_VERIFY_WITH_TIMEOUT(window.saw(QStringLiteral("正在校验数据,,,,,,,")), kTransferTimeoutMs);
+    QVERIFY(!window.find<QAction>("写信道")->isEnabled());
+    QVERIFY(!window.find<QMenu>("系统")->menuAction()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(window.menusEnabled(), 2 * kTransferTimeoutMs);
+    qInfo("write with verify: %lld ms", clock.elapsed());
+    QCOMPARE(window.status()->text(), status);
+    QCOMPARE(window.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    if (!message.isEmpty()) {
+        QCOMPARE(window.messages.shown.constFirst().message.title, kErrorTitle);
+    }
+    QCOMPARE(window.shown(), tableBefore);
+    QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
+    QCOMPARE(window.find<QProgressBar>("ProgressBar1")->value(), 0);
+}
+
+// Off the first time; then as the user left it, in the next run too.
+void WindowE2eTest::verifyChoiceIsRemembered() {
+    QTemporaryDir folder;
+    RadioWithLog radio(folder.path(), {});
+    QSettings settings(folder.filePath(QStringLiteral("qm3270.conf")), QSettings::IniFormat);
+    {
+        Window first(folder.path(), radio.device(), &settings);
+        QVERIFY(!first.find<QAction>("写后校验")->isChecked());
+        first.trigger("写后校验");
+    }
+    Window second(folder.path(), radio.device(), &settings);
+    QVERIFY(second.find<QAction>("写后校验")->isChecked());
+}
+
+void WindowE2eTest::digitAheadOfTheAnswer_data() {
+    QTest::addColumn<QString>("noise");
+    QTest::addColumn<bool>("reads");
+
+    QTest::newRow("a digit from the radio") << QStringLiteral("0") << false;
+    QTest::newRow("the read command echoed by the cable") << QStringLiteral("5") << true;
+}
+
+// One character ahead of the radio's 320 digits: an echoed "5" is the
+// cable's, and the read is whole; any other digit makes 321, and the table and
+// the squelch box stay as they were.
+void WindowE2eTest::digitAheadOfTheAnswer() {
+    QFETCH(QString, noise);
+    QFETCH(bool, reads);
+
+    QTemporaryDir folder;
+    const ChannelTable table = writtenTable();
+    QCOMPARE(saveChannelFile(folder.filePath(QStringLiteral("radio.doc")), kWrittenSquelch, table),
+             std::nullopt);
+    RadioWithLog radio(folder.path(), {QStringLiteral("--noise"), noise});
+    QVERIFY(!radio.device().isEmpty());
+    Window window(folder.path(), radio.device());
+    window.fill(emptyTable(), QStringLiteral("0"));
+    QTRY_VERIFY(window.saw(kReady));
+
+    window.trigger("读信道");
+    if (reads) {
+        QTRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
+        QCOMPARE(window.texts(), QStringList());
+        QCOMPARE(window.shown(), shownAfterRead(table));
+        QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!window.messages.shown.isEmpty(), kTransferTimeoutMs);
+        QCOMPARE(window.texts(), QStringList{kReadFailed});
+        QVERIFY(!window.saw(kReadDone));
+        QCOMPARE(window.shown(), shownAfterRead(emptyTable()));
+        QCOMPARE(window.squelch()->currentText(), QStringLiteral("0"));
+    }
+    QVERIFY(window.menusEnabled());
+}
+
 // The radio of --simulate keeps a write in its memory file: a restarted radio
 // read into a fresh table gives the written table back.
 void WindowE2eTest::builtInRadioKeepsItsMemoryOverARestart() {
@@ -433,5 +616,127 @@ void WindowE2eTest::simulateOption() {
     }
 }
 
-QTEST_MAIN(WindowE2eTest)
+void WindowE2eTest::endingKeepsThePendingEdit_data() {
+    QTest::addColumn<int>("signal");  // 0: the display goes away
+    QTest::addColumn<bool>("writing");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false << 0;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false << 0;
+    QTest::newRow("SIGINT") << int(SIGINT) << false << 0;
+    QTest::newRow("SIGTERM during a write") << int(SIGTERM) << true << 0;
+    // The display's platform ends the program itself, with 1.
+    QTest::newRow("display lost") << 0 << false << 1;
+}
+
+// However the program is ended from outside, the edit is in the database; a
+// write under way is finished first, so the radio holds all 16 frames.
+void WindowE2eTest::endingKeepsThePendingEdit() {
+    QFETCH(int, signal);
+    QFETCH(bool, writing);
+    QFETCH(int, exitCode);
+
+    QTemporaryDir folder;
+    RadioWithLog radio(folder.path(), {});
+    QVERIFY(!radio.device().isEmpty());
+    QProcessEnvironment environment = offscreen();
+    QProcess display;
+    if (signal == 0) {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty()) {
+            QSKIP("needs Xvfb");
+        }
+        // Xvfb picks a free display and names it on its output.
+        display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QTRY_VERIFY_WITH_TIMEOUT(display.canReadLine(), 10000);
+        environment.insert(QStringLiteral("DISPLAY"),
+                           QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    }
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                QStringList{QString::fromLatin1(kWindowChild),
+                            folder.filePath(QStringLiteral("qm3270.db")), radio.device()} +
+                    (writing ? QStringList{QStringLiteral("write")} : QStringList()));
+    QVERIFY(child.waitForReadyRead(10000));
+    QCOMPARE(child.readLine(), QByteArray("ready\n"));
+
+    if (signal == 0) {
+        display.terminate();
+        QVERIFY(display.waitForFinished());
+    } else {
+        ::kill(static_cast<pid_t>(child.processId()), signal);
+    }
+    QVERIFY(child.waitForFinished(kTransferTimeoutMs));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), exitCode);
+
+    QString error;
+    const auto store = ChannelStore::open(folder.filePath(QStringLiteral("qm3270.db")), &error);
+    QVERIFY2(store, qPrintable(error));
+    QCOMPARE(store->record(2)[kReceive], Field(kPendingEditStored));
+    QCOMPARE(store->record(2)[kTransmit], Field(kPendingEditStored));
+    if (writing) {
+        const QByteArray heard = radio.received();
+        QVERIFY2(QRegularExpression(QStringLiteral("A[0-9]{320}$"))
+                     .match(QString::fromLatin1(heard))
+                     .hasMatch(),
+                 heard.constData());
+    }
+}
+
+// The real program, once its window is up, ends on a signal as on a close.
+void WindowE2eTest::programEndsCleanlyOnASignal() {
+    QTemporaryDir folder;
+    RadioWithLog radio(folder.path(), {});
+    QVERIFY(!radio.device().isEmpty());
+    QProcess program;
+    program.setProcessEnvironment(offscreen());
+    program.start(kWindowProgram,
+                  {QStringLiteral("--db"), folder.filePath(QStringLiteral("qm3270.db")),
+                   QStringLiteral("--port"), radio.device()});
+    QTRY_VERIFY(radio.received().contains('C'));  // the window's event loop runs
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(kTransferTimeoutMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+// `qm3270 --trace FILE` appends the line's traffic: the ready poll going out and
+// the simulated radio's answer coming back. A trace it cannot open ends it.
+void WindowE2eTest::traceOption() {
+    QTemporaryDir dataHome;
+    const QString trace = dataHome.filePath(QStringLiteral("trace.txt"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    const QString belowTheDataHome = dataHome.path() + QStringLiteral("/no/such/trace.txt");
+    program.start(kWindowProgram, {"--simulate", "--trace", belowTheDataHome});
+    QVERIFY(program.waitForFinished(1500));
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY(program.readAllStandardError().contains("qm3270: cannot open trace "));
+
+    program.start(kWindowProgram, {"--simulate", "--trace", trace});
+    QVERIFY(!program.waitForFinished(1500));
+    program.terminate();
+    program.waitForFinished();
+    const QStringList lines = QString::fromLatin1(test::fileBytes(trace)).split(u'\n');
+    QVERIFY2(lines.size() >= 2, qPrintable(lines.join(u'|')));
+    QCOMPARE(lines[0].section(u' ', 1), QStringLiteral("> C"));
+    QCOMPARE(lines[1].section(u' ', 1), QStringLiteral("< C"));
+    QVERIFY(lines[1].section(u' ', 0, 0).toInt() >= lines[0].section(u' ', 0, 0).toInt());
+}
+
+int main(int argc, char* argv[]) {
+    if (argc > 1 && std::strcmp(argv[1], kWindowChild) == 0) {
+        return runWindowChild(argc, argv);
+    }
+    QApplication app(argc, argv);
+    WindowE2eTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_window_e2e.moc"

@@ -1,4 +1,4 @@
-#include "ui/fonts.h"
+#include "sheet/fonts.h"
 
 #include <QStringList>
 

@@ -1,0 +1,112 @@
+#include "channels/edit_rules.h"
+#include "cli/cli_command.h"
+#include "cli/cli_support.h"
+#include "file/channel_file.h"
+#include "file/chirp_csv.h"
+#include "file/messages.h"
+
+#include <QFile>
+
+namespace qm3270::cli {
+
+namespace {
+
+QCommandLineOption outputOption(const char* what) {
+    return {
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Save %1 as FILE (standard output without it).").arg(QLatin1String(what)),
+        QStringLiteral("FILE")};
+}
+
+// Saving through the same atomic save as the window; its message carries the
+// system's reason on a second line.
+int saveFailed(const QString& path, const UserMessage& message) {
+    return fail(kBadInput, QStringLiteral("save %1").arg(path),
+                QString(message.text).replace(u'\n', u' '));
+}
+
+int runImportCsv(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads the CHIRP CSV file CSV and prints the channel file that importing it in the\n"
+        "window would give: locations 1-16, frequencies 130-500 MHz snapped as the grid snaps\n"
+        "them, channels the file does not name unprogrammed, the squelch level from a\n"
+        "'# squelch=N' line (else 3). A file that is not CHIRP CSV is refused with exit\n"
+        "status 2, one the radio cannot take with exit status 3; every refused line is named."));
+    parser.addPositionalArgument(QStringLiteral("CSV"), QStringLiteral("A CHIRP CSV file."));
+    const QCommandLineOption output = outputOption("the channel file");
+    parser.addOption(output);
+    if (const auto status = parseCommandLine(parser, arguments, 1)) {
+        return *status;
+    }
+
+    const QString path = parser.positionalArguments().constFirst();
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) {
+        bytes = file.readAll();
+    }
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        return fail(kBadInput, QStringLiteral("open %1").arg(path), file.errorString());
+    }
+    const auto parsed = parseChirpCsv(bytes);
+    if (const auto* refusal = std::get_if<CsvRefusal>(&parsed)) {
+        for (const CsvRefusal::Reason& reason : refusal->reasons) {
+            fail(kRefused, QStringLiteral("import %1").arg(path), reason.text);
+        }
+        return refusal->reasons.value(0).refusedData ? kRefused : kBadInput;
+    }
+    const CsvImport& imported = std::get<CsvImport>(parsed);
+    // Without a squelch line the level is the squelch box's first one.
+    const QString squelch = imported.squelch.value_or(QString::fromUtf16(kSquelchFallback));
+
+    if (parser.isSet(output)) {
+        const QString target = parser.value(output);
+        if (const auto message = saveChannelFile(target, squelch, imported.rows)) {
+            return saveFailed(target, *message);
+        }
+        return kSuccess;
+    }
+    printOut(formatChannelFile(squelch, imported.rows) + u'\n');
+    return kSuccess;
+}
+
+int runExportCsv(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Prints the channel file DOC as CHIRP CSV: one row per programmed channel, the\n"
+        "squelch level on a first line '# squelch=N', CRLF line ends."));
+    parser.addPositionalArgument(QStringLiteral("DOC"), QStringLiteral("A channel file (.doc)."));
+    const QCommandLineOption output = outputOption("the CSV text");
+    parser.addOption(output);
+    if (const auto status = parseCommandLine(parser, arguments, 1)) {
+        return *status;
+    }
+    const auto opened = openChannelFile(parser.positionalArguments().constFirst());
+    if (const int* status = std::get_if<int>(&opened)) {
+        return *status;
+    }
+    const ChannelFile& file = std::get<ChannelFile>(opened);
+
+    if (parser.isSet(output)) {
+        const QString target = parser.value(output);
+        if (const auto message = saveChirpCsv(target, file.squelch, file.rows)) {
+            return saveFailed(target, *message);
+        }
+        return kSuccess;
+    }
+    printOut(formatChirpCsv(file.squelch, file.rows));
+    return kSuccess;
+}
+
+}  // namespace
+
+Command importCsvCommand() {
+    return {"import-csv", "turn a CHIRP CSV file into a channel file", runImportCsv};
+}
+
+Command exportCsvCommand() {
+    return {"export-csv", "turn a channel file into CHIRP CSV", runExportCsv};
+}
+
+}  // namespace qm3270::cli

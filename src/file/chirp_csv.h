@@ -1,0 +1,66 @@
+#pragma once
+
+#include "channels/channel_record.h"
+#include "channels/user_message.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <variant>
+
+namespace qm3270 {
+
+// The channel table in CHIRP's CSV form, the list format that other radio
+// programming tools read and write.
+//
+// Export writes one row per programmed channel (a receive frequency that reads
+// as a number other than 0): Location = row 1..16, frequencies in MHz with six
+// decimals counted in the radio's 10 Hz steps, Duplex/Offset for the transmit
+// frequency, TStep by the receive frequency's raster, Comment "beat=on" or
+// "beat=off", and the neutral tone values that leave a tone-less channel
+// tone-less. The first line is "# squelch=N"; lines end in CRLF; UTF-8.
+//
+// Import reads such a file, or one written by CHIRP or by hand: a BOM, '#'
+// comment lines, quoted values, columns by name in any order. Every frequency
+// passes the grid's edit rule (130–500 MHz as given, then snapped), and a
+// channel that the file does not name becomes unprogrammed: receive, transmit
+// and beat all the empty text, as a cleared grid row holds them.
+struct CsvImport {
+    ChannelTable rows;               // fields 1..3; field 0 (channel number) Null
+    std::optional<QString> squelch;  // from "# squelch=N"; nothing: keep the current level
+};
+
+// Why a file was not imported: one reason per refused line, in file order.
+struct CsvRefusal {
+    struct Reason {
+        QString text;  // names the line, and the column where there is one
+        // The file reads as CSV but holds what the radio cannot take (a location
+        // outside 1–16 or given twice, a frequency outside the range, a squelch
+        // level above 9), as opposed to a file that is not a channel list at all.
+        bool refusedData = false;
+    };
+    QList<Reason> reasons;
+
+    // "CSV 文件无法导入：" + the first reason; every reason as the detail.
+    UserMessage message() const;
+};
+
+// The whole file as its bytes. The text is UTF-8 (without or with a BOM); a
+// file that is not valid UTF-8 is read as Windows-1252.
+std::variant<CsvImport, CsvRefusal> parseChirpCsv(const QByteArray& bytes);
+
+// The window's import: a file that cannot be read gets "文件无法打开！" with
+// the system's reason as the detail; a refused one its refusal message.
+std::variant<CsvImport, UserMessage> readChirpCsv(const QString& path);
+
+// The text of an export: CRLF line ends, ASCII only (so UTF-8 without a BOM).
+QString formatChirpCsv(const QString& squelch, const ChannelTable& rows);
+
+// Atomic save of formatChirpCsv's text; on failure "文件保存失败！" and the
+// system's reason, and any old file is left as it was.
+std::optional<UserMessage> saveChirpCsv(const QString& path, const QString& squelch,
+                                        const ChannelTable& rows);
+
+}  // namespace qm3270

@@ -1,0 +1,204 @@
+// The window's CHIRP CSV entries and the printed channel sheet: what the menu
+// offers, what reaches the table and the files. The codecs have their own tests.
+
+#include "channels/channel_store.h"
+#include "fake_port.h"
+#include "test_files.h"
+#include "ui/channel_grid.h"
+#include "ui/main_window.h"
+#include "ui/printer_chooser.h"
+#include "ui_doubles.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace qm3270;
+using namespace qm3270::test;
+
+namespace {
+
+const QByteArray kCsv =
+    "# squelch=6\r\nLocation,Frequency,Duplex,Offset,Comment\r\n2,438.5,-,8,beat=on\r\n";
+
+// Answers the print dialog with "print to file" into `path`; no path: cancel.
+class PdfPrinterChooser : public PrinterChooser {
+public:
+    QString path;
+    int asked = 0;
+
+    bool choose(QWidget*, QPrinter& printer) override {
+        ++asked;
+        if (path.isEmpty()) {
+            return false;
+        }
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        return true;
+    }
+};
+
+struct Harness {
+    Harness() {
+        QString error;
+        store = ChannelStore::open(QStringLiteral(":memory:"), &error);
+        QVERIFY2(store, qPrintable(error));
+        MainWindowServices services{
+            .store = *store,
+            .port = port,
+            .messages = messages,
+            .files = files,
+            .deviceForNumber = [](int number) { return QStringLiteral("COM%1").arg(number); },
+            .timing = LinkTiming{},
+            .today = QDate(2026, 12, 7),
+            .explicitPort = std::nullopt,
+            .printers = printers};
+        window = std::make_unique<MainWindow>(services);
+        window->startUp();
+    }
+
+    QAction* action(const char* name) const {
+        return window->findChild<QAction*>(QString::fromUtf8(name));
+    }
+    QComboBox* squelch() const { return window->findChild<QComboBox*>(QStringLiteral("Combo1")); }
+    QString field(int row, int column) const {
+        return store->record(row)[column].value_or("<Null>");
+    }
+    void setRow(int row, const char* rx, const char* tx, const char* beat) const {
+        QVERIFY(store->setField(row, kReceive, QString::fromUtf8(rx)));
+        QVERIFY(store->setField(row, kTransmit, QString::fromUtf8(tx)));
+        QVERIFY(store->setField(row, kBeat, QString::fromUtf8(beat)));
+    }
+    QString chosen(const QByteArray& content) {
+        const QString path = dir.filePath(QStringLiteral("in.csv"));
+        [&] { QVERIFY(writeBytes(path, content)); }();
+        files.answers << path;
+        return path;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<ChannelStore> store;
+    RecordingPresenter messages;
+    ScriptedFileChooser files;
+    PdfPrinterChooser printers;
+    FakePort port;
+    std::unique_ptr<MainWindow> window;
+};
+
+}  // namespace
+
+class CsvAndPrintTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void entriesFollowTheDesignedOnes();
+    void importReplacesTheTableThenExportWritesIt();
+    void refusedImportChangesNothing();
+    void importWaitsForARead();
+    void printsTheTableAsTheGridShowsIt();
+};
+
+void CsvAndPrintTest::entriesFollowTheDesignedOnes() {
+    Harness h;
+    const QList<QAction*> entries = h.window->findChild<QMenu*>(QStringLiteral("文件"))->actions();
+    QStringList captions;
+    for (const QAction* entry : entries) {
+        captions << (entry->isSeparator() ? QStringLiteral("--") : entry->text());
+    }
+    QCOMPARE(captions, QStringList({"打开文件(&O)", "保存文件(&V)", "--", "撤销(&U)", "重做(&Y)",
+                                    "--", "恢复备份(&B)...", "导入 CSV(&I)...", "导出 CSV(&X)...",
+                                    "打印信道表(&P)..."}));
+}
+
+void CsvAndPrintTest::importReplacesTheTableThenExportWritesIt() {
+    Harness h;
+    h.setRow(0, "150.00000", "150.00000", "on");
+    h.squelch()->setEditText(QStringLiteral("2"));
+    h.chosen(kCsv);
+    h.action("导入CSV")->trigger();
+    QVERIFY(h.messages.shown.isEmpty());
+    QCOMPARE(h.field(0, kReceive), QString());  // channels the file does not name are cleared
+    QCOMPARE(h.field(0, kBeat), QString());
+    QCOMPARE(h.field(1, kReceive), QStringLiteral("438.50000"));
+    QCOMPARE(h.field(1, kTransmit), QStringLiteral("430.50000"));
+    QCOMPARE(h.field(1, kBeat), QStringLiteral("on"));
+    QCOMPARE(h.squelch()->currentText(), QStringLiteral("6"));
+    QVERIFY(!h.store->hasPendingEdit());
+
+    const QString out = h.dir.filePath(QStringLiteral("out.csv"));
+    h.files.answers << out;
+    h.action("导出CSV")->trigger();
+    QCOMPARE(h.files.startedWith.last(), h.dir.filePath(QStringLiteral("in.csv")));
+    const QByteArray written = fileBytes(out);
+    QVERIFY2(written.startsWith("# squelch=6\r\nLocation,Name,Frequency,"), written.constData());
+    QVERIFY(
+        written.endsWith("\r\n2,,438.500000,-,8.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,"
+                         "5.00,,beat=on,,,,\r\n"));
+}
+
+void CsvAndPrintTest::refusedImportChangesNothing() {
+    Harness h;
+    h.setRow(3, "150.00000", "150.00000", "on");
+    h.chosen("# squelch=5\nLocation,Frequency\n1,150\n17,150\n");
+    h.action("导入CSV")->trigger();
+    QCOMPARE(h.messages.texts(),
+             QStringList{"CSV 文件无法导入：第 4 行 Location 列：信道 17 不在 1–16 之内"});
+    QCOMPARE(h.messages.messages().value(0).title, QStringLiteral("错误警告 "));
+    QCOMPARE(h.field(0, kReceive), QString());
+    QCOMPARE(h.field(3, kBeat), QStringLiteral("on"));
+    QCOMPARE(h.squelch()->currentText(), QStringLiteral("3"));
+}
+
+// Like 打开, an import and a restore wait while a read is about to replace the
+// table.
+void CsvAndPrintTest::importWaitsForARead() {
+    Harness h;
+    QVERIFY(h.port.isOpen());
+    h.action("读信道")->trigger();
+    QVERIFY(!h.action("导入CSV")->isEnabled());
+    QVERIFY(!h.action("恢复备份")->isEnabled());
+    QVERIFY(h.action("导出CSV")->isEnabled());
+    h.port.failLine();
+    QTRY_VERIFY(h.action("导入CSV")->isEnabled());
+    QVERIFY(h.action("恢复备份")->isEnabled());
+}
+
+void CsvAndPrintTest::printsTheTableAsTheGridShowsIt() {
+    Harness h;
+    h.setRow(0, "462.56250", "467.56250", "on");
+    h.squelch()->setEditText(QStringLiteral("4"));
+    // Typed but not yet accepted: the sheet shows it as the grid will hold it.
+    auto* grid = h.window->findChild<ChannelGrid*>(QStringLiteral("DataGrid1"));
+    const QModelIndex cell = grid->model()->index(15, kReceive);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("150"));
+
+    h.action("打印信道表")->trigger();  // cancelled
+    QCOMPARE(h.printers.asked, 1);
+    h.printers.path = h.dir.filePath(QStringLiteral("sheet.pdf"));
+    h.action("打印信道表")->trigger();
+    QVERIFY(h.messages.shown.isEmpty());
+    const QString text = pdfText(h.printers.path);
+    QVERIFY2(text.contains(u"QM3270 信道表"), "pdftotext (poppler-utils) must be installed");
+    QVERIFY(text.contains(u"静噪级别：4"));
+    QVERIFY2(text.contains(QRegularExpression(
+                 QStringLiteral("\\n\\s*1\\s+462\\.56250\\s+467\\.56250\\s+on\\s*\\n"))),
+             qPrintable(text));
+    QVERIFY(text.contains(
+        QRegularExpression(QStringLiteral("\\n\\s*16\\s+150\\.00000\\s+150\\.00000\\s*\\n"))));
+
+    // A file that cannot be written is said so, naming it.
+    h.printers.path = h.printers.path + QStringLiteral("/below-a-file.pdf");
+    h.action("打印信道表")->trigger();
+    QCOMPARE(h.messages.texts(), QStringList{"文件保存失败！\n" + h.printers.path});
+}
+
+QTEST_MAIN(CsvAndPrintTest)
+#include "tst_csv_and_print.moc"
