@@ -10,7 +10,8 @@ set(QM3270_ASAN_OPTIONS
     CACHE INTERNAL "ASAN_OPTIONS of the tests and fuzzers")
 set(QM3270_UBSAN_OPTIONS "halt_on_error=1:exitcode=${QM3270_SANITIZER_EXIT_CODE}:print_stacktrace=1"
     CACHE INTERNAL "UBSAN_OPTIONS of the tests and fuzzers")
-set(QM3270_LSAN_OPTIONS "exitcode=${QM3270_SANITIZER_EXIT_CODE}"
+set(QM3270_LSAN_OPTIONS
+    "exitcode=${QM3270_SANITIZER_EXIT_CODE}:suppressions=${PROJECT_SOURCE_DIR}/tests/support/lsan.supp:print_suppressions=0"
     CACHE INTERNAL "LSAN_OPTIONS of the tests and fuzzers")
 
 if(QM3270_SANITIZE)

@@ -1,7 +1,8 @@
 // A read against a radio that answers anything: the bytes arrive through the
-// fake serial line in pieces, the line may be pulled on the way. The read must
-// end exactly as the line's characters say, say so once, and what it stores
-// must save to a channel file that opens as the same table.
+// fake serial line in pieces, the line may be pulled on the way, then the quiet
+// after the answer is over. The read must end exactly as the line's characters
+// say, say so once, and what it stores must save to a channel file that opens
+// as the same table.
 //
 // Input: byte 0 is the piece size (1..64), byte 1 the piece after which the
 // line is pulled (0: never), the rest is what the radio sends after "5".
@@ -14,6 +15,7 @@
 #include "timer_firing.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <cstddef>
 #include <cstdint>
@@ -26,15 +28,22 @@ using namespace qm3270;
 
 constexpr qsizetype kAnswerLength = qsizetype{frame::kFrameLength} * frame::kFramesPerTransfer;
 
-enum class Outcome { Running, Succeeded, Failed };
+enum class Outcome { Running, Complete, Succeeded, Failed };
 
-// What the radio's characters mean, worked out apart from the collector: "C"s
-// before the first digit are late poll answers; then 320 digits are the
-// answer, and any other character before the 320th spoils it.
+// What the radio's characters mean, worked out apart from the collector: before
+// the first digit, "C"s are late poll answers and one "5" is our own command
+// heard back; then 320 digits are the answer, any other character among them
+// spoils it, and so does anything after the 320th.
 Outcome expectedOutcome(const QByteArray& heard, QString* answer) {
     qsizetype at = 0;
-    while (at < heard.size() && heard.at(at) == frame::kReadyPoll) {
-        ++at;
+    bool echoHeard = false;
+    for (; at < heard.size(); ++at) {
+        const char c = heard.at(at);
+        if (c == frame::kReadCommand && !echoHeard) {
+            echoHeard = true;
+        } else if (c != frame::kReadyPoll) {
+            break;
+        }
     }
     for (qsizetype n = 0; n < kAnswerLength; ++n, ++at) {
         if (at == heard.size()) {
@@ -46,7 +55,17 @@ Outcome expectedOutcome(const QByteArray& heard, QString* answer) {
         }
         *answer += QLatin1Char(c);
     }
-    return Outcome::Succeeded;
+    return at == heard.size() ? Outcome::Complete : Outcome::Failed;
+}
+
+// The transfer's own deadline (its timer other than Timer4), as if its time had come.
+void fireDeadline(ReadTransfer& transfer) {
+    for (QTimer* timer : transfer.findChildren<QTimer*>()) {
+        if (timer->objectName().isEmpty() && timer->isActive()) {
+            QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -69,7 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     test::FakePort port;
     port.open(QStringLiteral("fuzz"), nullptr);
-    ReadTransfer transfer(port, LinkTiming{});
+    // The quiet after the 320th digit is over at once, so that firing the
+    // deadline ends a complete answer; a channel's time never runs out.
+    LinkTiming timing;
+    timing.readQuiet = std::chrono::milliseconds(0);
+    ReadTransfer transfer(port, timing);
     int successes = 0;
     int failures = 0;
     QStringList frames;
@@ -99,8 +122,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     QString expected;
     Outcome outcome = expectedOutcome(heard, &expected);
-    if (outcome == Outcome::Running && pulled) {
-        outcome = Outcome::Failed;
+    if (pulled && outcome != Outcome::Failed) {
+        outcome = Outcome::Failed;  // the line went before the answer was done
+    }
+    if (successes > 0) {
+        fuzz::fail("a read succeeds only once the line has stayed quiet",
+                   QString::fromLatin1(heard));
+    }
+    if (outcome == Outcome::Complete) {
+        fireDeadline(transfer);
+        outcome = Outcome::Succeeded;
     }
     const Outcome seen = successes + failures == 0 ? Outcome::Running
                          : successes > 0           ? Outcome::Succeeded
