@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, testing, packaging and running qm3270 need.
+# Installs every Debian 12 package that building, testing, packaging and running qm3270 need;
+# `install-deps.sh check` adds what scripts/dev.sh check needs (clang with its
+# sanitizer and fuzzer runtimes, clang-tidy, clang-format).
 # Runs apt-get as root, or through sudo; installs nothing that is already there.
 set -euo pipefail
 
@@ -14,6 +16,18 @@ packages=(
     poppler-utils
     dpkg-dev lintian desktop-file-utils appstream librsvg2-bin man-db
 )
+check_packages=(
+    clang
+    libclang-rt-14-dev
+    llvm
+    clang-tidy
+    clang-format
+    git
+    ccache
+)
+if [ "${1:-}" = check ]; then
+    packages+=("${check_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

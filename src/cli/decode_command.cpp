@@ -13,7 +13,7 @@ namespace qm3270::cli {
 
 namespace {
 
-constexpr qsizetype kAnswerLength = frame::kFrameLength * frame::kFramesPerTransfer;
+constexpr qsizetype kAnswerLength = qsizetype{frame::kFrameLength} * frame::kFramesPerTransfer;
 
 QString readStandardInput() {
     QFile in;
@@ -38,8 +38,9 @@ std::optional<QStringList> checkedFrames(const QString& text, QString& reason) {
     }
     const qsizetype received = text.size() - leading;
     if (state == FrameCollector::State::Bad) {
-        reason = QStringLiteral("character %1 is not a digit")
-                     .arg(leading + collector.framesComplete() * frame::kFrameLength + 1);
+        reason =
+            QStringLiteral("character %1 is not a digit")
+                .arg(leading + qsizetype{collector.framesComplete()} * frame::kFrameLength + 1);
     } else if (state == FrameCollector::State::Collecting) {
         reason = QStringLiteral("%1 of %2 characters").arg(received).arg(kAnswerLength);
     } else if (received > kAnswerLength) {

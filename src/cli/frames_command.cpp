@@ -19,7 +19,7 @@ int runFrames(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&opened)) {
         return *status;
     }
-    const ChannelFile& file = std::get<ChannelFile>(opened);
+    const auto& file = std::get<ChannelFile>(opened);
 
     QStringList frames;
     if (parser.isSet(raw)) {

@@ -18,7 +18,7 @@ int runShow(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&opened)) {
         return *status;
     }
-    const ChannelFile& file = std::get<ChannelFile>(opened);
+    const auto& file = std::get<ChannelFile>(opened);
 
     QString text = QStringLiteral("squelch level: %1\n\n").arg(file.squelch);
     text += QStringLiteral("channel  receive    transmit   beat\n");

@@ -268,7 +268,7 @@ std::optional<QString> writeChannelFile(const QString& path, const QString& sque
     if (!file.flush() || file.error() != QFileDevice::NoError) {
         return file.errorString();
     }
-    if (const auto reason = syncToDisk(file)) {
+    if (auto reason = syncToDisk(file)) {
         return reason;
     }
     if (!file.commit()) {

@@ -13,7 +13,7 @@ namespace qm3270 {
 
 inline constexpr int kChannelFileValues = 49;
 // 49 values are a few hundred bytes; anything this large is something else.
-inline constexpr qint64 kChannelFileMaxBytes = 64 * 1024;
+inline constexpr qint64 kChannelFileMaxBytes = qint64{64} * 1024;
 
 // A channel file's content: the squelch text and, for each of the 16 rows,
 // fields 1..3 (field 0 is Null: the file does not carry channel numbers).

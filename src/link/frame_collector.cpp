@@ -5,7 +5,7 @@
 namespace qm3270 {
 
 namespace {
-constexpr qsizetype kAnswerLength = frame::kFrameLength * frame::kFramesPerTransfer;
+constexpr qsizetype kAnswerLength = qsizetype{frame::kFrameLength} * frame::kFramesPerTransfer;
 }
 
 FrameCollector::State FrameCollector::feed(QChar c) {

@@ -33,7 +33,7 @@ void alterOneDigit(QByteArray* frame) {
 
 RadioEngine::RadioEngine() : RadioEngine(unprogrammedMemory()) {}
 
-RadioEngine::RadioEngine(const Frames& memory) : memory_(memory) {}
+RadioEngine::RadioEngine(Frames memory) : memory_(std::move(memory)) {}
 
 RadioEngine::Frames RadioEngine::unprogrammedMemory() {
     Frames frames;
@@ -82,7 +82,7 @@ qsizetype RadioEngine::passHangUpCount(qsizetype count) {
         return count;
     }
     const qint64 room = std::max<qint64>(0, *faults_.hangUpAfter - lineCount_);
-    const qsizetype passed = static_cast<qsizetype>(std::min<qint64>(count, room));
+    const auto passed = static_cast<qsizetype>(std::min<qint64>(count, room));
     lineCount_ += passed;
     if (lineCount_ >= *faults_.hangUpAfter) {
         hungUp_ = true;
@@ -119,7 +119,7 @@ QByteArray RadioEngine::receive(QByteArrayView data) {
             if (incoming_.size() == kMemoryLength) {
                 for (int k = 0; k < kFrameCount; ++k) {
                     memory_.at(static_cast<std::size_t>(k)) =
-                        incoming_.mid(k * kFrameLength, kFrameLength);
+                        incoming_.mid(qsizetype{k} * kFrameLength, kFrameLength);
                 }
                 if (faults_.corruptChannel && *faults_.corruptChannel >= 1 &&
                     *faults_.corruptChannel <= kFrameCount) {

@@ -49,7 +49,7 @@ public:
     };
 
     RadioEngine();
-    explicit RadioEngine(const Frames& memory);
+    explicit RadioEngine(Frames memory);
 
     static Frames unprogrammedMemory();
 

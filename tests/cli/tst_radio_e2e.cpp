@@ -2,7 +2,7 @@
 // the real serial port, the real periods, the radio's faults.
 
 #include "cli_runner.h"
-#include "sim/radio_process.h"
+#include "radio_process.h"
 #include "test_files.h"
 
 #include <QDir>

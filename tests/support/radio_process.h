@@ -11,7 +11,8 @@ namespace qm3270 {
 
 // qm3270-radio as a child process, for end-to-end tests and the benchmark. The
 // simulator names its line on the first line of its output; the process is
-// terminated when this object goes.
+// terminated when this object goes, and a simulator that crashed or had a
+// sanitizer report on the way ends the test program (qFatal).
 class RadioProcess {
 public:
     RadioProcess(const QString& program, const QStringList& arguments);

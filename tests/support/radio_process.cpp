@@ -1,4 +1,4 @@
-#include "sim/radio_process.h"
+#include "radio_process.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,13 +25,22 @@ RadioProcess::RadioProcess(const QString& program, const QStringList& arguments)
 }
 
 RadioProcess::~RadioProcess() {
-    if (process_.state() == QProcess::NotRunning) {
-        return;
+    if (process_.state() != QProcess::NotRunning) {
+        process_.terminate();
+        if (!process_.waitForFinished(kStopTimeoutMs)) {
+            process_.kill();
+            process_.waitForFinished();
+            return;  // killed: its status tells nothing
+        }
     }
-    process_.terminate();
-    if (!process_.waitForFinished(kStopTimeoutMs)) {
-        process_.kill();
-        process_.waitForFinished();
+    // Once it has named its line, the simulator ends with 0 on SIGTERM and on a
+    // hang-up. Anything else is a crash or a sanitizer's report (printed above,
+    // its error channel is ours): the run is broken however the test went.
+    if (!device_.isEmpty() &&
+        (process_.exitStatus() != QProcess::NormalExit || process_.exitCode() != 0)) {
+        qFatal("qm3270-radio on %s ended with status %d%s", qPrintable(device_),
+               process_.exitCode(),
+               process_.exitStatus() == QProcess::NormalExit ? "" : " (crashed)");
     }
 }
 
