@@ -4,6 +4,7 @@
 // and prints one JSON object. See docs/benchmark.md.
 
 #include "channels/channel_store.h"
+#include "file/channel_file.h"
 #include "link/serial_port.h"
 #include "radio_process.h"
 #include "sheet/fonts.h"
@@ -44,6 +45,9 @@ constexpr int kWriteCharacters = 321;
 constexpr int kReadCharacters = 320;
 constexpr double kRatioTarget = 1.05;
 constexpr double kPauseTargetMs = 50.0;
+// Eight radios written and verified side by side, against one.
+constexpr int kFleetSize = 8;
+constexpr double kFleetRatioTarget = 1.1;
 // The ready watch's period: its first poll leaves this long after start-up.
 constexpr double kReadyTickMs = 100.0;
 
@@ -201,6 +205,35 @@ qint64 peakRssKib(const QString& statusPath) {
     return -1;
 }
 
+// `qm3270-cli write --verify` of `file` into every radio of `devices` at once:
+// the milliseconds from spawn to exit. Anything but every radio verified
+// stops the bench.
+double timedFleetWrite(const QString& cli, const QString& file, const QStringList& devices) {
+    QStringList arguments = {QStringLiteral("write"), QStringLiteral("--verify"),
+                             QStringLiteral("--no-backup"), file};
+    for (const QString& device : devices) {
+        arguments << QStringLiteral("--port") << device;
+    }
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(cli, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        fail(QStringLiteral("%1 did not end").arg(cli));
+    }
+    const double ms = sinceMs(clock);
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    if (process.exitCode() != 0 ||
+        (devices.size() > 1 && out.count(QStringLiteral(": verified\n")) != devices.size())) {
+        fail(QStringLiteral("write --verify to %1 radios: status %2, %3%4")
+                 .arg(devices.size())
+                 .arg(process.exitCode())
+                 .arg(out, err));
+    }
+    return ms;
+}
+
 struct Measured {
     double writeMs = 0;
     double writePtyMs = 0;
@@ -240,7 +273,10 @@ int main(int argc, char* argv[]) {
                                         QStringLiteral("N"), QStringLiteral("3"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
                                            QStringLiteral("Each run's figures on stderr."));
-    parser.addOptions({radioOption, programOption, runsOption, verboseOption});
+    const QCommandLineOption cliOption(
+        QStringLiteral("cli"), QStringLiteral("The command line program, for the many radios."),
+        QStringLiteral("PATH"), built + QStringLiteral("cli/qm3270-cli"));
+    parser.addOptions({radioOption, programOption, cliOption, runsOption, verboseOption});
     parser.process(app);
     const bool verbose = parser.isSet(verboseOption);
     const int runs = std::max(1, parser.value(runsOption).toInt());
@@ -407,6 +443,42 @@ int main(int argc, char* argv[]) {
     program.terminate();
     program.waitForFinished(3000);
 
+    // Many radios: the same table written and verified into 8 simulators at
+    // once by one qm3270-cli, against the same into one of them.
+    const QString fleetFile = folder.filePath(QStringLiteral("fleet.doc"));
+    if (const auto reason = writeChannelFile(fleetFile, tableSquelch, table)) {
+        fail(*reason);
+    }
+    std::vector<std::unique_ptr<RadioProcess>> fleet;
+    QStringList fleetDevices;
+    for (int k = 0; k < kFleetSize; ++k) {
+        fleet.push_back(std::make_unique<RadioProcess>(
+            parser.value(radioOption),
+            QStringList{QStringLiteral("--memory"),
+                        folder.filePath(QStringLiteral("fleet-%1.doc").arg(k))}));
+        if (fleet.back()->device().isEmpty()) {
+            fail(QStringLiteral("cannot start %1").arg(parser.value(radioOption)));
+        }
+        fleetDevices << fleet.back()->device();
+    }
+    double oneRadioMs = 0;
+    double fleetMs = 0;
+    double fleetRatio = 0;
+    for (int run = 0; run < runs; ++run) {
+        const double one =
+            timedFleetWrite(parser.value(cliOption), fleetFile, {fleetDevices.constFirst()});
+        const double eight = timedFleetWrite(parser.value(cliOption), fleetFile, fleetDevices);
+        if (verbose) {
+            std::fprintf(stderr, "run %d: write --verify, 1 radio %.1f ms, %d radios %.1f ms\n",
+                         run + 1, one, kFleetSize, eight);
+        }
+        if (eight / one > fleetRatio) {
+            fleetRatio = eight / one;
+            oneRadioMs = one;
+            fleetMs = eight;
+        }
+    }
+
     auto worst = [&](double Measured::*field) {
         double value = 0;
         for (const Measured& m : measured) {
@@ -434,11 +506,15 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("read_ms"), rounded(worst(&Measured::readMs), 1)},
         {QStringLiteral("program_startup_ms"), rounded(programStartUpMs, 1)},
         {QStringLiteral("bench_peak_rss_kib"), benchPeakKib},
+        {QStringLiteral("fleet_ratio"), rounded(fleetRatio, 3)},
+        {QStringLiteral("fleet_radios"), kFleetSize},
+        {QStringLiteral("fleet_one_radio_ms"), rounded(oneRadioMs, 1)},
+        {QStringLiteral("fleet_ms"), rounded(fleetMs, 1)},
         {QStringLiteral("runs"), runs},
         {QStringLiteral("platform"), QGuiApplication::platformName()},
-        {QStringLiteral("targets_met"), writeRatio <= kRatioTarget && readRatio <= kRatioTarget &&
-                                            writePause <= kPauseTargetMs &&
-                                            readPause <= kPauseTargetMs},
+        {QStringLiteral("targets_met"),
+         writeRatio <= kRatioTarget && readRatio <= kRatioTarget && writePause <= kPauseTargetMs &&
+             readPause <= kPauseTargetMs && fleetRatio <= kFleetRatioTarget},
     };
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
     window.close();

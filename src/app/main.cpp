@@ -116,19 +116,22 @@ int main(int argc, char* argv[]) {
     // the user reproduce the fault for nothing, so a trace that cannot be
     // opened ends the program before anything is sent.
     SerialPort serial;
-    TracedPort traced(serial);
+    // Only a trace that was asked for sits on the line: it takes every
+    // character off the port the moment it arrives.
+    std::optional<TracedPort> traced;
     if (options.trace) {
+        traced.emplace(serial);
         QString error;
-        if (!traced.openTrace(*options.trace, &error)) {
+        if (!traced->openTrace(*options.trace, &error)) {
             std::fprintf(stderr, "qm3270: cannot open trace %s: %s\n", qPrintable(*options.trace),
                          qPrintable(error));
             return 1;
         }
-        QObject::connect(&traced, &TracedPort::traceFailed, &traced, [](const QString& why) {
+        QObject::connect(&*traced, &TracedPort::traceFailed, &*traced, [](const QString& why) {
             std::fprintf(stderr, "qm3270: the trace ended: %s\n", qPrintable(why));
         });
     }
-    Port& port = options.trace ? static_cast<Port&>(traced) : serial;
+    Port& port = traced ? static_cast<Port&>(*traced) : serial;
 
     BoxMessagePresenter messages;
     auto store = openStoreOrReport(options.databasePath, messages);

@@ -31,6 +31,7 @@ Command decodeCommand();
 Command showCommand();
 Command readCommand();
 Command writeCommand();
+Command verifyCommand();
 Command importCsvCommand();
 Command exportCsvCommand();
 Command printCommand();

@@ -17,9 +17,9 @@ using qm3270::cli::Command;
 
 // Every command of the tool; a new command is one more line here.
 const std::array kCommands = {
-    qm3270::cli::framesCommand(),    qm3270::cli::decodeCommand(), qm3270::cli::showCommand(),
-    qm3270::cli::readCommand(),      qm3270::cli::writeCommand(),  qm3270::cli::importCsvCommand(),
-    qm3270::cli::exportCsvCommand(), qm3270::cli::printCommand(),
+    qm3270::cli::framesCommand(),    qm3270::cli::decodeCommand(),    qm3270::cli::showCommand(),
+    qm3270::cli::readCommand(),      qm3270::cli::writeCommand(),     qm3270::cli::verifyCommand(),
+    qm3270::cli::importCsvCommand(), qm3270::cli::exportCsvCommand(), qm3270::cli::printCommand(),
 };
 
 QString commandList() {

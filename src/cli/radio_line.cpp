@@ -4,8 +4,6 @@
 #include "cli/cli_support.h"
 #include "link/frame_codec.h"
 #include "link/link_timing.h"
-#include "link/read_transfer.h"
-#include "link/write_transfer.h"
 
 #include <QEventLoop>
 
@@ -61,65 +59,93 @@ bool RadioLine::traceTo(const QString& path) {
 }
 
 bool RadioLine::open(const QString& device) {
-    PortOpenFailure failure;
-    if (!port_->open(device, &failure)) {
-        fail(kRadioFailure, QStringLiteral("open %1").arg(device), explain(failure));
+    if (const auto reason = openPort(device)) {
+        fail(kRadioFailure, QStringLiteral("open %1").arg(device), *reason);
         return false;
     }
-    QObject::connect(port_, &Port::failed, port_, [this](const QString& why) { lineLost_ = why; });
     return true;
 }
 
+std::optional<QString> RadioLine::openPort(const QString& device) {
+    PortOpenFailure failure;
+    if (!port_->open(device, &failure)) {
+        return explain(failure);
+    }
+    QObject::connect(port_, &Port::failed, port_, [this](const QString& why) { lineLost_ = why; });
+    return std::nullopt;
+}
+
 std::optional<QString> RadioLine::write(const QStringList& frames) {
-    WriteTransfer transfer(*port_, LinkTiming{});
     bool finished = false;
     std::optional<QString> failure;
-    QObject::connect(&transfer, &WriteTransfer::progress, &transfer, [this](int value) {
-        progress_.show(channelText("writing", value / kProgressStep + 1));
-    });
-    QObject::connect(&transfer, &WriteTransfer::finished, &transfer,
-                     [&finished] { finished = true; });
-    QObject::connect(&transfer, &WriteTransfer::failed, &transfer, [&](const UserMessage& message) {
-        failure = message.text + lineLostHint();
+    startWrite(frames, [&](const std::optional<QString>& outcome) {
+        failure = outcome;
         finished = true;
     });
-    transfer.start(frames);
     waitFor(finished);
-    progress_.clear();
     return failure;
 }
 
+void RadioLine::startWrite(const QStringList& frames, WriteDone done) {
+    writeDone_ = std::move(done);
+    if (!writer_) {
+        writer_ = std::make_unique<WriteTransfer>(*port_, LinkTiming{});
+        QObject::connect(writer_.get(), &WriteTransfer::progress, writer_.get(),
+                         [this](int value) { showProgress("writing", value / kProgressStep + 1); });
+        QObject::connect(writer_.get(), &WriteTransfer::finished, writer_.get(), [this] {
+            clearProgress();
+            writeDone_(std::nullopt);
+        });
+        QObject::connect(writer_.get(), &WriteTransfer::failed, writer_.get(),
+                         [this](const UserMessage& message) {
+                             clearProgress();
+                             writeDone_(message.text + lineLostHint());
+                         });
+    }
+    writer_->start(frames);
+}
+
 std::variant<QStringList, QString> RadioLine::read() {
-    ReadTransfer transfer(*port_, LinkTiming{});
     bool finished = false;
-    std::variant<QStringList, QString> outcome;
-    QObject::connect(&transfer, &ReadTransfer::begun, &transfer,
-                     [this] { progress_.show(channelText("reading", 1)); });
-    QObject::connect(&transfer, &ReadTransfer::progress, &transfer, [this](int value) {
-        const int done = value / kProgressStep + 1;
-        if (done < frame::kFramesPerTransfer) {
-            progress_.show(channelText("reading", done + 1));
-        }
-    });
-    QObject::connect(&transfer, &ReadTransfer::succeeded, &transfer,
-                     [&](const QStringList& frames) {
-                         outcome = frames;
-                         finished = true;
-                     });
-    QObject::connect(&transfer, &ReadTransfer::failed, &transfer, [&](const UserMessage& message) {
-        QString hint = lineLostHint();
-        if (hint.isEmpty()) {
-            hint = QStringLiteral(
-                " (no complete answer of 16 channel frames: is the radio "
-                "switched on, connected and idle?)");
-        }
-        outcome = message.text + hint;
+    std::variant<QStringList, QString> answer;
+    startRead([&](const std::variant<QStringList, QString>& outcome) {
+        answer = outcome;
         finished = true;
     });
-    transfer.start();
     waitFor(finished);
-    progress_.clear();
-    return outcome;
+    return answer;
+}
+
+void RadioLine::startRead(ReadDone done) {
+    readDone_ = std::move(done);
+    if (!reader_) {
+        reader_ = std::make_unique<ReadTransfer>(*port_, LinkTiming{});
+        QObject::connect(reader_.get(), &ReadTransfer::begun, reader_.get(),
+                         [this] { showProgress("reading", 1); });
+        QObject::connect(reader_.get(), &ReadTransfer::progress, reader_.get(), [this](int value) {
+            const int channel = value / kProgressStep + 1;
+            if (channel < frame::kFramesPerTransfer) {
+                showProgress("reading", channel + 1);
+            }
+        });
+        QObject::connect(reader_.get(), &ReadTransfer::succeeded, reader_.get(),
+                         [this](const QStringList& frames) {
+                             clearProgress();
+                             readDone_(frames);
+                         });
+        QObject::connect(reader_.get(), &ReadTransfer::failed, reader_.get(),
+                         [this](const UserMessage& message) {
+                             QString hint = lineLostHint();
+                             if (hint.isEmpty()) {
+                                 hint = QStringLiteral(
+                                     " (no complete answer of 16 channel frames: is the radio "
+                                     "switched on, connected and idle?)");
+                             }
+                             clearProgress();
+                             readDone_(message.text + hint);
+                         });
+    }
+    reader_->start();
 }
 
 void RadioLine::waitFor(const bool& finished) {
@@ -127,6 +153,16 @@ void RadioLine::waitFor(const bool& finished) {
     while (!finished) {
         loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
+}
+
+void RadioLine::showProgress(const char* verb, int channel) {
+    if (progressShown_) {
+        progress_.show(channelText(verb, channel));
+    }
+}
+
+void RadioLine::clearProgress() {
+    progress_.clear();
 }
 
 QString RadioLine::lineLostHint() const {

@@ -1,86 +1,49 @@
+#include "cli/channel_compare.h"
+#include "cli/cli_backups.h"
 #include "cli/cli_command.h"
 #include "cli/cli_support.h"
+#include "cli/radio_fleet.h"
 #include "cli/radio_line.h"
 #include "cli/write_check.h"
-#include "link/frame_codec.h"
+
+#include <algorithm>
 
 namespace qm3270::cli {
 
 namespace {
 
-// One channel as a read stores it: receive, transmit and beat as in the file,
-// and for channel 1 the squelch level that travels in its frame.
-QString describe(const frame::DecodedFrame& decoded, int channel) {
-    QStringList fields;
-    for (const int column : {kReceive, kTransmit, kBeat}) {
-        fields << decoded.record[column].value_or(QString());
+// After a write that ended well the radio holds the table whatever happens to
+// its backup: the write is not undone, but the missing backup must not pass
+// unnoticed, so it is reported and the run ends with at least status 2.
+int saveWrittenBackup(const CliBackups& backups, const ChannelFile& file, int status) {
+    if (const auto failure = backups.save(BackupFolder::Event::Written, file.squelch, file.rows)) {
+        printError(QStringLiteral("qm3270-cli: cannot save backup %1: %2 (the radio was written)\n")
+                       .arg(failure->path, failure->reason));
+        return std::max(status, static_cast<int>(kBadInput));
     }
-    QString text = fields.join(u',');
-    if (channel == 1) {
-        text.prepend(QStringLiteral("squelch %1, ").arg(decoded.squelch));
-    }
-    return text;
+    return status;
 }
 
-// Reports each channel that reads back other than it was written and
-// returns how many did.
-int reportDifferences(const QStringList& sent, const QStringList& received) {
-    const QList<int> channels = frame::differingChannels(sent, received);
-    for (const int channel : channels) {
-        const int k = channel - 1;
-        printError(
-            QStringLiteral("qm3270-cli: channel %1 differs: wrote \"%2\", read back \"%3\"\n")
-                .arg(channel)
-                .arg(describe(frame::decodeFrame(sent.at(k)), channel),
-                     describe(frame::decodeFrame(received.at(k)), channel)));
-    }
-    return static_cast<int>(channels.size());
-}
-
-int runWrite(const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Writes the channel file FILE into the radio, with the checks of 'frames': data the\n"
-        "radio must not receive is refused (exit status 3) and nothing is sent."));
-    const QCommandLineOption port = portOption();
-    const QCommandLineOption trace = traceOption();
-    const QCommandLineOption verify(
-        QStringLiteral("verify"),
-        QStringLiteral("Read the radio back and name each channel that differs (exit status 5)."));
-    parser.addOptions({port, trace, verify});
-    addFileArgument(parser);
-    if (const auto status = parseRadioCommandLine(parser, port, arguments, 1)) {
-        return *status;
-    }
-
-    const QString path = parser.positionalArguments().constFirst();
-    const auto opened = openChannelFile(path);
-    if (const int* status = std::get_if<int>(&opened)) {
-        return *status;
-    }
-    const auto built =
-        checkedWriteFrames(std::get<ChannelFile>(opened), QStringLiteral("write %1").arg(path));
-    if (const int* status = std::get_if<int>(&built)) {
-        return *status;
-    }
-    const auto& frames = std::get<QStringList>(built);
-
+int writeOne(const QString& device, const QString& trace, bool verify, const QString& path,
+             const ChannelFile& file, const QStringList& frames, const CliBackups& backups) {
     RadioLine line;
-    if (parser.isSet(trace) && !line.traceTo(parser.value(trace))) {
+    if (!trace.isEmpty() && !line.traceTo(trace)) {
         return kBadInput;
     }
-    if (!line.open(parser.value(port))) {
+    if (!line.open(device)) {
         return kRadioFailure;
     }
     if (const auto failure = line.write(frames)) {
         return fail(kRadioFailure, QStringLiteral("write the radio"), *failure);
     }
-    if (!parser.isSet(verify)) {
-        return kSuccess;
+    const int status = saveWrittenBackup(backups, file, kSuccess);
+    if (!verify) {
+        return status;
     }
     const auto answer = line.read();
     if (const auto* failure = std::get_if<QString>(&answer)) {
-        return fail(kRadioFailure, QStringLiteral("read the radio back"), *failure);
+        return std::max(status,
+                        fail(kRadioFailure, QStringLiteral("read the radio back"), *failure));
     }
     const int differences = reportDifferences(frames, std::get<QStringList>(answer));
     if (differences > 0) {
@@ -89,7 +52,101 @@ int runWrite(const QStringList& arguments) {
                        .arg(path));
         return kDifferent;
     }
-    return kSuccess;
+    return status;
+}
+
+// The same table into every radio at once: all writes start together, each
+// radio's verify read starts as soon as its own write has ended.
+int writeMany(const QStringList& devices, bool verify, const QString& path, const ChannelFile& file,
+              const QStringList& frames, const CliBackups& backups) {
+    RadioFleet fleet(devices, QStringLiteral("writing"));
+    fleet.openAll();
+    int written = 0;
+    for (RadioFleet::Radio* radio : fleet.running()) {
+        radio->line.startWrite(frames, [&, radio](const std::optional<QString>& writeFailure) {
+            if (writeFailure) {
+                fleet.finish(*radio, kRadioFailure,
+                             QStringLiteral("cannot write the radio: ") + *writeFailure);
+                return;
+            }
+            ++written;
+            if (!verify) {
+                fleet.finish(*radio, kSuccess, QStringLiteral("written"));
+                return;
+            }
+            radio->line.startRead([&, radio](const std::variant<QStringList, QString>& answer) {
+                if (const auto* failure = std::get_if<QString>(&answer)) {
+                    fleet.finish(*radio, kRadioFailure,
+                                 QStringLiteral("cannot read the radio back: ") + *failure);
+                    return;
+                }
+                const int differences = reportDifferences(frames, std::get<QStringList>(answer),
+                                                          radio->device + QStringLiteral(": "));
+                if (differences > 0) {
+                    fleet.finish(*radio, kDifferent,
+                                 QStringLiteral("cannot verify: %1 of 16 channels differ from ")
+                                         .arg(differences) +
+                                     path);
+                    return;
+                }
+                fleet.finish(*radio, kSuccess, QStringLiteral("verified"));
+            });
+        });
+    }
+    fleet.waitForAll();
+    fleet.printResults();
+    // One backup of the one table, however many radios took it.
+    return written > 0 ? saveWrittenBackup(backups, file, fleet.worstStatus())
+                       : fleet.worstStatus();
+}
+
+int runWrite(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the channel file FILE into the radio, with the checks of 'frames': data the\n"
+        "radio must not receive is refused (exit status 3) and nothing is sent.\n"
+        "After a write that ended well the table is kept as a backup ('written'); a backup\n"
+        "that cannot be saved is reported and gives exit status 2 (the radio is written).\n"
+        "With several --port options every radio is written at once, the file checked once\n"
+        "before anything is sent, and one line per port says 'DEV: written', 'DEV: verified'\n"
+        "or 'DEV: cannot ...'; the exit status is the worst (highest) of theirs."));
+    const QCommandLineOption port = portOption();
+    const QCommandLineOption trace = traceOption();
+    const QCommandLineOption verify(
+        QStringLiteral("verify"),
+        QStringLiteral("Read the radio back and name each channel that differs (exit status 5)."));
+    parser.addOptions({port, trace, verify});
+    parser.addOptions(CliBackups::options());
+    addFileArgument(parser);
+    if (const auto status = parseRadioCommandLine(parser, port, arguments, 1)) {
+        return *status;
+    }
+    const auto ports = givenPorts(parser, port, arguments);
+    if (const int* status = std::get_if<int>(&ports)) {
+        return *status;
+    }
+    const QStringList& devices = std::get<QStringList>(ports);
+    if (devices.size() > 1 && parser.isSet(trace)) {
+        return usageError(arguments, QStringLiteral("--trace takes one --port"));
+    }
+
+    const QString path = parser.positionalArguments().constFirst();
+    const auto opened = openChannelFile(path);
+    if (const int* status = std::get_if<int>(&opened)) {
+        return *status;
+    }
+    const ChannelFile& file = std::get<ChannelFile>(opened);
+    const auto built = checkedWriteFrames(file, QStringLiteral("write %1").arg(path));
+    if (const int* status = std::get_if<int>(&built)) {
+        return *status;
+    }
+    const QStringList& frames = std::get<QStringList>(built);
+    const CliBackups backups = CliBackups::fromCommandLine(parser);
+    if (devices.size() > 1) {
+        return writeMany(devices, parser.isSet(verify), path, file, frames, backups);
+    }
+    return writeOne(devices.constFirst(), parser.value(trace), parser.isSet(verify), path, file,
+                    frames, backups);
 }
 
 }  // namespace

@@ -213,7 +213,9 @@ QString SerialPort::readOne() {
         // Arrived, but Qt has not fetched it yet: fetch it now. The caller is
         // reading already, so this is not news to announce through received().
         fetching_ = true;
-        serial_->waitForReadyRead(0);
+        if (!serial_->waitForReadyRead(0)) {
+            serial_->clearError();  // nothing came in time: no fault of the line
+        }
         fetching_ = false;
         if (serial_->bytesAvailable() > 1) {
             // The rest is still news for whoever waits for it.
@@ -279,7 +281,10 @@ bool SerialPort::outputDrained() const {
 
 void SerialPort::handleError() {
     const QSerialPort::SerialPortError error = serial_->error();
-    if (error == QSerialPort::NoError || error == QSerialPort::UnsupportedOperationError) {
+    // A timeout only says that a wait of ours (fetching what the driver holds)
+    // found nothing more: the line is fine.
+    if (error == QSerialPort::NoError || error == QSerialPort::UnsupportedOperationError ||
+        error == QSerialPort::TimeoutError) {
         return;  // NoError comes with every open(); a pty cannot set DTR: both harmless
     }
     if (opening_ || !serial_->isOpen()) {

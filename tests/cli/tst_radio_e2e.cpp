@@ -20,6 +20,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 using qm3270::test::fileBytes;
 using qm3270::test::writeBytes;
@@ -130,8 +132,20 @@ private Q_SLOTS:
     void portFailures();
     void twoWritesThroughTwoNames();
     void portTheUserMayNotOpen();
+    void verifyOutcomes_data();
+    void verifyOutcomes();
+    void writeThreeRadiosOneOff();
+    void readTwoRadiosIntoAFolder();
+    void backups_data();
+    void backups();
 
 private:
+    // A radio whose memory holds `table` (a channel file's bytes).
+    QString programmedMemory(const QString& name, const QByteArray& table);
+    // The frames a write of the channel file `path` sends: how two tables are
+    // compared whatever the spelling of their values.
+    static QStringList framesOf(const QString& path);
+
     QTemporaryDir dir_;
     QString sample_;
     // The channel file that a read of the sample must print: what `frames`
@@ -143,6 +157,9 @@ void RadioCommandsE2e::initTestCase() {
     QVERIFY(QFile::exists(kCli));
     QVERIFY(QFile::exists(kRadio));
     QVERIFY(dir_.isValid());
+    // The default backup folder lies beside the default database: keep the
+    // backups of every run here in the test's folder, never in the real home.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("data"))));
     sample_ = dir_.filePath(QStringLiteral("sample.doc"));
     QVERIFY(writeBytes(sample_, kSample));
 
@@ -488,6 +505,191 @@ void RadioCommandsE2e::portTheUserMayNotOpen() {
                             "group that owns it (sudo usermod -aG %2 $USER) and log in again\n")
                  .arg(radio.device(), groupName));
     QCOMPARE(run.exitCode(), 4);
+}
+
+QString RadioCommandsE2e::programmedMemory(const QString& name, const QByteArray& table) {
+    const QString memory = dir_.filePath(name);
+    return writeBytes(memory, table) ? memory : QString();
+}
+
+QStringList RadioCommandsE2e::framesOf(const QString& path) {
+    const CliRun frames = runCli({QStringLiteral("frames"), path});
+    return frames.status == 0 ? frames.out.split(u'\n', Qt::SkipEmptyParts) : QStringList();
+}
+
+void RadioCommandsE2e::verifyOutcomes_data() {
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+
+    QByteArray otherChannel4 = kSample;
+    otherChannel4.replace("438.50000,433.50000", "438.50000,434.00000");
+    QTest::newRow("radio holds the file") << QStringList() << kSample << 0 << QString();
+    QTest::newRow("channel 4 differs")
+        << QStringList() << otherChannel4 << 5
+        << QStringLiteral(
+               "qm3270-cli: channel 4 differs: wrote \"438.50000,434.00000,on\", read back "
+               "\"438.50000,433.50000,on\"\nqm3270-cli: 1 of 16 channels differ from ");
+    QTest::newRow("radio off") << QStringList{QStringLiteral("--off")} << kSample << 4
+                               << QStringLiteral("qm3270-cli: cannot read the radio: 读数错误！！");
+}
+
+// The sample is written into the radio, then compared with `file`: the radio's
+// memory is never touched by the verify.
+void RadioCommandsE2e::verifyOutcomes() {
+    QFETCH(QStringList, faults);
+    QFETCH(QByteArray, file);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+
+    const QString memory = dir_.filePath(QStringLiteral("verified-radio.doc"));
+    QFile::remove(memory);
+    SimulatedRadio radio(QStringList{QStringLiteral("--memory"), memory} + faults);
+    QVERIFY(!radio.device().isEmpty());
+    QCOMPARE(runCli({QStringLiteral("write"), QStringLiteral("--no-backup"),
+                     QStringLiteral("--port"), radio.device(), sample_})
+                 .status,
+             0);
+    const QByteArray written = fileBytes(memory);
+    const QString path = dir_.filePath(QStringLiteral("compared.doc"));
+    QVERIFY(writeBytes(path, file));
+
+    const CliRun verified =
+        runCli({QStringLiteral("verify"), QStringLiteral("--port"), radio.device(), path});
+    QCOMPARE(verified.status, exitCode);
+    QVERIFY2(verified.err.startsWith(error), qPrintable(verified.err));
+    QCOMPARE(verified.err.isEmpty(), error.isEmpty());
+    QCOMPARE(fileBytes(memory), written);
+}
+
+// Three radios written at once, the third switched off: a line for each, the
+// worst status, and the two that answer hold the table.
+void RadioCommandsE2e::writeThreeRadiosOneOff() {
+    std::vector<std::unique_ptr<SimulatedRadio>> radios;
+    QStringList arguments = {QStringLiteral("write"), sample_, QStringLiteral("--verify"),
+                             QStringLiteral("--no-backup")};
+    for (const QStringList& faults : {QStringList(), QStringList(), QStringList{"--off"}}) {
+        const QString memory = dir_.filePath(QStringLiteral("fleet-%1.doc").arg(radios.size()));
+        QFile::remove(memory);
+        radios.push_back(std::make_unique<SimulatedRadio>(
+            QStringList{QStringLiteral("--memory"), memory} + faults));
+        QVERIFY(!radios.back()->device().isEmpty());
+        arguments << QStringLiteral("--port") << radios.back()->device();
+    }
+
+    qint64 ms = 0;
+    const CliRun written = timedRun(arguments, &ms);
+    QCOMPARE(written.status, 4);
+    QCOMPARE(written.out,
+             QStringLiteral("%1: verified\n%2: verified\n%3: cannot read the radio back: "
+                            "读数错误！！ (no complete answer of 16 channel frames: is the radio "
+                            "switched on, connected and idle?)\n")
+                 .arg(radios[0]->device(), radios[1]->device(), radios[2]->device()));
+    // Side by side, not one after another: three writes with verify in the time of one.
+    QVERIFY2(ms < 2 * 5800, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+    for (std::size_t k = 0; k < 2; ++k) {
+        const CliRun read =
+            runCli({QStringLiteral("read"), QStringLiteral("--port"), radios[k]->device()});
+        QCOMPARE(read.out, expected_);
+    }
+}
+
+void RadioCommandsE2e::readTwoRadiosIntoAFolder() {
+    QByteArray otherTable = kSample;
+    otherTable.replace("150.00000,150.00000,on", "160.00000,161.00000,off");
+    const QString other = dir_.filePath(QStringLiteral("other-table.doc"));
+    QVERIFY(writeBytes(other, otherTable));
+    SimulatedRadio first({QStringLiteral("--memory"), programmedMemory("first.doc", kSample)});
+    SimulatedRadio second({QStringLiteral("--memory"), programmedMemory("second.doc", otherTable)});
+    QVERIFY(!first.device().isEmpty() && !second.device().isEmpty());
+    const QString folder = dir_.filePath(QStringLiteral("read-folder"));
+
+    const CliRun refused = runCli({QStringLiteral("read"), QStringLiteral("--port"), first.device(),
+                                   QStringLiteral("--port"), second.device()});
+    QCOMPARE(refused.status, 1);
+    const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("--no-backup"),
+                                QStringLiteral("--port"), first.device(), QStringLiteral("--port"),
+                                second.device(), QStringLiteral("-o"), folder});
+    QCOMPARE(read.status, 0);
+    // /dev/pts/N is saved as pts-N.doc.
+    const QString firstFile = folder + u'/' + first.device().mid(5).replace(u'/', u'-') + ".doc";
+    const QString secondFile = folder + u'/' + second.device().mid(5).replace(u'/', u'-') + ".doc";
+    QCOMPARE(read.out, QStringLiteral("%1: read into %2\n%3: read into %4\n")
+                           .arg(first.device(), firstFile, second.device(), secondFile));
+    QCOMPARE(QString::fromUtf8(fileBytes(firstFile)), expected_.chopped(1));
+    QCOMPARE(QString::fromUtf8(fileBytes(secondFile)), readOf(other).chopped(1));
+}
+
+void RadioCommandsE2e::backups_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("backupOption");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("event");  // the one backup expected, "" for none
+
+    const QString write = QStringLiteral("write");
+    const QString read = QStringLiteral("read");
+    const QString off = QStringLiteral("--no-backup");
+    const QString below = QStringLiteral("below a file");  // a folder that cannot be made
+    QTest::newRow("write keeps the written table")
+        << write << QString() << 0 << QStringLiteral("written");
+    QTest::newRow("read keeps the file it replaces")
+        << read << QString() << 0 << QStringLiteral("before-read");
+    QTest::newRow("write --no-backup") << write << off << 0 << QString();
+    QTest::newRow("read --no-backup") << read << off << 0 << QString();
+    QTest::newRow("write, folder unwritable: radio written, status 2")
+        << write << below << 2 << QString();
+    QTest::newRow("read, folder unwritable: file kept") << read << below << 2 << QString();
+}
+
+// The radio holds the sample; the read replaces a file that holds another table.
+void RadioCommandsE2e::backups() {
+    QFETCH(QString, command);
+    QFETCH(QString, backupOption);
+    QFETCH(int, exitCode);
+    QFETCH(QString, event);
+
+    QByteArray otherTable = kSample;
+    otherTable.replace("136.01250,174.00000,on", "136.02500,174.00000,off");
+    const QString memory = programmedMemory(QStringLiteral("backed-radio.doc"),
+                                            command == u"read" ? kSample : otherTable);
+    SimulatedRadio radio({QStringLiteral("--memory"), memory});
+    QVERIFY(!radio.device().isEmpty());
+    const QString replaced = dir_.filePath(QStringLiteral("replaced.doc"));
+    QVERIFY(writeBytes(replaced, otherTable));
+    const QString other = dir_.filePath(QStringLiteral("other-backed.doc"));
+    QVERIFY(writeBytes(other, otherTable));
+    QTemporaryDir backupDir;
+    QStringList arguments = {command, QStringLiteral("--port"), radio.device()};
+    arguments << (command == u"read" ? QStringList{QStringLiteral("-o"), replaced}
+                                     : QStringList{sample_});
+    if (backupOption == u"--no-backup") {
+        arguments << backupOption;
+    } else {
+        const QString folder =
+            backupOption.isEmpty() ? backupDir.path() : sample_ + QStringLiteral("/backups");
+        arguments << QStringLiteral("--backup-dir") << folder;
+    }
+
+    const CliRun run = runCli(arguments);
+    QCOMPARE(run.status, exitCode);
+    QCOMPARE(run.err.startsWith(QStringLiteral("qm3270-cli: cannot save backup ") + sample_ +
+                                QStringLiteral("/backups/")),
+             exitCode == 2);
+    // Written: the radio holds the sample, backed up or not.
+    QCOMPARE(runCli({QStringLiteral("read"), QStringLiteral("--port"), radio.device()}).out,
+             expected_);
+    QCOMPARE(fileBytes(replaced),
+             command == u"read" && exitCode == 0 ? expected_.chopped(1).toUtf8() : otherTable);
+    const QStringList kept = QDir(backupDir.path()).entryList(QDir::Files);
+    QCOMPARE(kept.size(), event.isEmpty() ? 0 : 1);
+    if (!event.isEmpty()) {
+        QVERIFY2(kept.constFirst().endsWith(u'-' + event + QStringLiteral(".doc")),
+                 qPrintable(kept.constFirst()));
+        // The table as it was: the sample written, the file before the read.
+        QCOMPARE(framesOf(backupDir.filePath(kept.constFirst())),
+                 framesOf(command == u"read" ? other : sample_));
+    }
 }
 
 QTEST_GUILESS_MAIN(RadioCommandsE2e)

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace qm3270::cli {
+
+// Compares the frames a write sends with the frames a read brought back,
+// channel by channel as a read decodes them: a row that reads back differently
+// by design (beat "off" without frequencies comes back "") is no difference.
+// Reports each channel that differs on standard error ("qm3270-cli: PREFIX
+// channel N differs: wrote "...", read back "..."") and returns how many did.
+// `prefix` tells apart the radios of one run ("DEV: "); empty for one radio.
+int reportDifferences(const QStringList& sent, const QStringList& received,
+                      const QString& prefix = {});
+
+}  // namespace qm3270::cli
