@@ -56,7 +56,7 @@ int runImportCsv(const QStringList& arguments) {
         }
         return refusal->reasons.value(0).refusedData ? kRefused : kBadInput;
     }
-    const CsvImport& imported = std::get<CsvImport>(parsed);
+    const auto& imported = std::get<CsvImport>(parsed);
     // Without a squelch line the level is the squelch box's first one.
     const QString squelch = imported.squelch.value_or(QString::fromUtf16(kSquelchFallback));
 
@@ -86,7 +86,7 @@ int runExportCsv(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&opened)) {
         return *status;
     }
-    const ChannelFile& file = std::get<ChannelFile>(opened);
+    const auto& file = std::get<ChannelFile>(opened);
 
     if (parser.isSet(output)) {
         const QString target = parser.value(output);

@@ -28,7 +28,7 @@ int runPrint(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&opened)) {
         return *status;
     }
-    const ChannelFile& file = std::get<ChannelFile>(opened);
+    const auto& file = std::get<ChannelFile>(opened);
 
     installFontSubstitutions();
     // The file carries no channel numbers: the radio's channels are its rows.

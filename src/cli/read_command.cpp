@@ -130,7 +130,7 @@ int runRead(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&ports)) {
         return *status;
     }
-    const QStringList& devices = std::get<QStringList>(ports);
+    const auto& devices = std::get<QStringList>(ports);
     const CliBackups backups = CliBackups::fromCommandLine(parser);
     if (devices.size() == 1) {
         return readOne(devices.constFirst(), parser.value(trace),

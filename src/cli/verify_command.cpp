@@ -37,7 +37,7 @@ int runVerify(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&built)) {
         return *status;
     }
-    const QStringList& frames = std::get<QStringList>(built);
+    const auto& frames = std::get<QStringList>(built);
 
     RadioLine line;
     if (parser.isSet(trace) && !line.traceTo(parser.value(trace))) {

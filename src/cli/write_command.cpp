@@ -125,7 +125,7 @@ int runWrite(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&ports)) {
         return *status;
     }
-    const QStringList& devices = std::get<QStringList>(ports);
+    const auto& devices = std::get<QStringList>(ports);
     if (devices.size() > 1 && parser.isSet(trace)) {
         return usageError(arguments, QStringLiteral("--trace takes one --port"));
     }
@@ -135,12 +135,12 @@ int runWrite(const QStringList& arguments) {
     if (const int* status = std::get_if<int>(&opened)) {
         return *status;
     }
-    const ChannelFile& file = std::get<ChannelFile>(opened);
+    const auto& file = std::get<ChannelFile>(opened);
     const auto built = checkedWriteFrames(file, QStringLiteral("write %1").arg(path));
     if (const int* status = std::get_if<int>(&built)) {
         return *status;
     }
-    const QStringList& frames = std::get<QStringList>(built);
+    const auto& frames = std::get<QStringList>(built);
     const CliBackups backups = CliBackups::fromCommandLine(parser);
     if (devices.size() > 1) {
         return writeMany(devices, parser.isSet(verify), path, file, frames, backups);

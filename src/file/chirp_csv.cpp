@@ -18,8 +18,8 @@ namespace qm3270 {
 
 namespace {
 
-constexpr qsizetype kLargestFile = 1024 * 1024;  // a 16-channel list is a few KiB
-constexpr double kStepsPerMHz = 100000.0;        // the radio counts in 10 Hz steps
+constexpr qsizetype kLargestFile = qsizetype{1024} * 1024;  // a 16-channel list is a few KiB
+constexpr double kStepsPerMHz = 100000.0;                   // the radio counts in 10 Hz steps
 constexpr double kRaster5kHzSteps = 500.0;
 constexpr double kRaster6250HzSteps = 625.0;
 constexpr double kLargestOffsetSteps = 70.0 * kStepsPerMHz;  // beyond it: "split"

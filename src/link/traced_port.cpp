@@ -57,7 +57,7 @@ QString TracedPort::readOne() {
     if (waiting_.isEmpty()) {
         return {};
     }
-    const QString first = waiting_.left(1);
+    QString first = waiting_.left(1);
     waiting_.remove(0, 1);
     return first;
 }

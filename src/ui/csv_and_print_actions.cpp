@@ -31,7 +31,7 @@ void CsvAndPrintActions::importCsv() {
         s_.messages.show(s_.window, *failure);
         return;
     }
-    const CsvImport& imported = std::get<CsvImport>(result);
+    const auto& imported = std::get<CsvImport>(result);
     s_.tables.replaceTable(QStringLiteral("导入CSV"), BackupFolder::Event::BeforeImport,
                            imported.rows, imported.squelch);
 }
