@@ -73,7 +73,11 @@ double SnapFrequency(double megahertz) {
     // must count as the raster point it was typed as.
     const double units = std::nearbyint(megahertz * kUnitsPerMHz);
     if (std::fmod(units, kRaster6250Hz) == 0.0 || std::fmod(units, kRaster5kHz) == 0.0) {
-        return megahertz;
+        // The raster point itself, not the value given: 433.900005 lies on
+        // 43390000, but written to five decimals it would become 433.90001,
+        // a frequency the radio would then be programmed with. For anything
+        // given to five decimals or fewer the two are the same number.
+        return units / kUnitsPerMHz;
     }
     return std::floor(units / kRaster5kHz) * kRaster5kHz / kUnitsPerMHz;
 }

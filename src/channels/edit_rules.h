@@ -10,9 +10,9 @@ namespace qm3270 {
 inline constexpr double kLowestFrequencyMHz = 130.0;
 inline constexpr double kHighestFrequencyMHz = 500.0;
 
-// Puts a frequency onto the channel raster: a value on the 6.25 kHz or the 5 kHz
-// raster stays exactly as it is, anything else is cut down to the next lower
-// multiple of 5 kHz (never rounded up).
+// Puts a frequency onto the channel raster: a value whose nearest 10 Hz step lies
+// on the 6.25 kHz or the 5 kHz raster becomes that step, anything else is cut
+// down to the next lower multiple of 5 kHz (never rounded up).
 double SnapFrequency(double megahertz);
 
 struct EditResult {
