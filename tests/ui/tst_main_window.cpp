@@ -9,6 +9,7 @@
 #include "ui/quit_when_all_closed.h"
 #include "ui/store_opening.h"
 #include "ui_doubles.h"
+#include "window_harness.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -34,59 +35,7 @@ using namespace qm3270::test;
 
 namespace {
 
-// One main window over its own store, started as the program starts it.
-struct Harness {
-    explicit Harness(const QString& dbPath = QStringLiteral(":memory:"),
-                     QDate today = QDate(2026, 12, 7), LinkTiming timing = {}) {
-        QString error;
-        store = ChannelStore::open(dbPath, &error);
-        QVERIFY2(store, qPrintable(error));
-        MainWindowServices services{
-            .store = *store,
-            .port = port,
-            .messages = messages,
-            .files = files,
-            .deviceForNumber = [](int number) { return QStringLiteral("COM%1").arg(number); },
-            .timing = timing,
-            .today = today,
-            .explicitPort = std::nullopt};
-        window = std::make_unique<MainWindow>(services);
-        window->startUp();
-    }
-
-    template <typename T>
-    T* find(const char* name) const {
-        return window->findChild<T*>(QString::fromUtf8(name));
-    }
-    ChannelGrid* grid() const { return find<ChannelGrid>("DataGrid1"); }
-    QComboBox* box(const char* name) const { return find<QComboBox>(name); }
-    QString field(int row, int column) const {
-        return store->record(row)[column].value_or(QStringLiteral("<Null>"));
-    }
-    void selectRow(int row) const { grid()->setCurrentIndex(grid()->model()->index(row, 1)); }
-
-    // Types into a cell through the grid's own editor and presses Enter.
-    void typeIntoCell(int row, int column, const QString& text, bool pressEnter = true) const {
-        const QModelIndex index = grid()->model()->index(row, column);
-        grid()->setCurrentIndex(index);
-        grid()->edit(index);
-        auto* editor = qobject_cast<QLineEdit*>(grid()->indexWidget(index));
-        QVERIFY(editor);
-        editor->setText(text);
-        if (pressEnter) {
-            QTest::keyClick(editor, Qt::Key_Return);
-            QTRY_VERIFY(!grid()->indexWidget(index));  // the delegate commits on the next turn
-        }
-    }
-    void trigger(const char* action) const { find<QAction>(action)->trigger(); }
-    bool fire(const char* timer) const { return fireTimer(window.get(), timer); }
-
-    std::unique_ptr<ChannelStore> store;
-    RecordingPresenter messages;
-    ScriptedFileChooser files;
-    FakePort port;
-    std::unique_ptr<MainWindow> window;
-};
+using Harness = WindowHarness;
 
 // Another program with the channel database open: while it holds its
 // transaction, nobody else may write the file.
@@ -281,7 +230,7 @@ void MainWindowTest::dateLabel_data() {
 void MainWindowTest::dateLabel() {
     QFETCH(QDate, today);
     QFETCH(QString, shown);
-    Harness h(QStringLiteral(":memory:"), today);
+    Harness h(QStringLiteral(":memory:"), {}, today);
     QCOMPARE(h.find<QLabel>("Label8")->text(), shown);
 }
 
@@ -672,7 +621,7 @@ void MainWindowTest::portChangeEndsTheTransferFirst() {
     QFETCH(bool, writing);
     QFETCH(QByteArray, firstPortHeard);
     QFETCH(QString, message);
-    Harness h(QStringLiteral(":memory:"), QDate(2026, 12, 7), manualTiming());
+    Harness h(QStringLiteral(":memory:"), manualTiming());
     QMap<QString, QByteArray> heard;
     h.port.onSend = [&h, &heard](const QByteArray& text) { heard[h.port.device()] += text; };
     h.typeIntoCell(0, 1, QStringLiteral("440"));
@@ -713,7 +662,7 @@ void MainWindowTest::closeDuringATransfer_data() {
 // was typed is kept, and no message comes.
 void MainWindowTest::closeDuringATransfer() {
     QFETCH(bool, writing);
-    Harness h(QStringLiteral(":memory:"), QDate(2026, 12, 7), manualTiming());
+    Harness h(QStringLiteral(":memory:"), manualTiming());
     startTransfer(h, writing, 3);
     if (writing) {
         h.typeIntoCell(2, 1, QStringLiteral("145"));  // typed during the write, not yet stored

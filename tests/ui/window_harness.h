@@ -2,6 +2,7 @@
 
 #include "channels/channel_store.h"
 #include "fake_port.h"
+#include "timer_firing.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
 #include "ui_doubles.h"
@@ -9,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
 
 #include <memory>
@@ -19,7 +21,7 @@ namespace qm3270::test {
 // starts it and made the active window, so that keys go where a user's would.
 struct WindowHarness {
     explicit WindowHarness(const QString& dbPath = QStringLiteral(":memory:"),
-                           LinkTiming timing = LinkTiming{}) {
+                           LinkTiming timing = LinkTiming{}, QDate today = QDate(2026, 12, 7)) {
         QString error;
         store = ChannelStore::open(dbPath, &error);
         QVERIFY2(store, qPrintable(error));
@@ -30,7 +32,7 @@ struct WindowHarness {
             .files = files,
             .deviceForNumber = [](int number) { return QStringLiteral("COM%1").arg(number); },
             .timing = timing,
-            .today = QDate(2026, 12, 7),
+            .today = today,
             .explicitPort = std::nullopt};
         window = std::make_unique<MainWindow>(services);
         window->startUp();
@@ -47,6 +49,23 @@ struct WindowHarness {
     QAction* action(const char* name) const { return find<QAction>(name); }
     QString field(int row, int column) const {
         return store->record(row)[column].value_or(QStringLiteral("<Null>"));
+    }
+    void selectRow(int row) const { grid()->setCurrentIndex(grid()->model()->index(row, 1)); }
+    void trigger(const char* name) const { action(name)->trigger(); }
+    bool fire(const char* timer) const { return fireTimer(window.get(), timer); }
+
+    // Types into a cell through the grid's own editor and presses Enter.
+    void typeIntoCell(int row, int column, const QString& text, bool pressEnter = true) const {
+        const QModelIndex index = grid()->model()->index(row, column);
+        grid()->setCurrentIndex(index);
+        grid()->edit(index);
+        auto* editor = qobject_cast<QLineEdit*>(grid()->indexWidget(index));
+        QVERIFY(editor);
+        editor->setText(text);
+        if (pressEnter) {
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_VERIFY(!grid()->indexWidget(index));  // the delegate commits on the next turn
+        }
     }
 
     // A left click on the middle of a cell, as the mouse gives it.
