@@ -11,10 +11,17 @@
 
 namespace qm3270::cli {
 
-std::variant<QStringList, int> givenPorts(const QCommandLineParser& parser,
+std::variant<QStringList, int> parsePorts(QCommandLineParser& parser,
                                           const QCommandLineOption& port,
-                                          const QStringList& arguments) {
+                                          const QCommandLineOption& trace,
+                                          const QStringList& arguments, qsizetype positionals) {
+    if (const auto status = parseRadioCommandLine(parser, port, arguments, positionals)) {
+        return *status;
+    }
     const QStringList devices = parser.values(port);
+    if (devices.size() > 1 && parser.isSet(trace)) {
+        return usageError(arguments, QStringLiteral("--trace takes one --port"));
+    }
     for (qsizetype k = 1; k < devices.size(); ++k) {
         if (devices.indexOf(devices.at(k)) < k) {
             return usageError(arguments,

@@ -15,11 +15,14 @@
 
 namespace qm3270::cli {
 
-// The devices of the repeated --port option, in the order given. A device
-// named twice is a usage error (its exit status comes back).
-std::variant<QStringList, int> givenPorts(const QCommandLineParser& parser,
+// Parses the command line of a command that may talk to several radios (as
+// parseRadioCommandLine() does) and returns the devices of the repeated --port
+// option, in the order given. A device named twice, or --trace with more than
+// one port, is a usage error: its exit status comes back, as does --help's.
+std::variant<QStringList, int> parsePorts(QCommandLineParser& parser,
                                           const QCommandLineOption& port,
-                                          const QStringList& arguments);
+                                          const QCommandLineOption& trace,
+                                          const QStringList& arguments, qsizetype positionals);
 
 // The channel file a read of several radios saves for `device`: its path below
 // /dev with each '/' made '-' ("/dev/pts/3" gives "pts-3.doc", "/dev/ttyUSB0"

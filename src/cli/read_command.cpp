@@ -123,10 +123,7 @@ int runRead(const QStringList& arguments) {
         QStringLiteral("FILE"));
     parser.addOptions({port, trace, output});
     parser.addOptions(CliBackups::options());
-    if (const auto status = parseRadioCommandLine(parser, port, arguments, 0)) {
-        return *status;
-    }
-    const auto ports = givenPorts(parser, port, arguments);
+    const auto ports = parsePorts(parser, port, trace, arguments, 0);
     if (const int* status = std::get_if<int>(&ports)) {
         return *status;
     }
@@ -136,9 +133,6 @@ int runRead(const QStringList& arguments) {
         return readOne(devices.constFirst(), parser.value(trace),
                        parser.isSet(output) ? std::optional(parser.value(output)) : std::nullopt,
                        backups);
-    }
-    if (parser.isSet(trace)) {
-        return usageError(arguments, QStringLiteral("--trace takes one --port"));
     }
     if (!parser.isSet(output)) {
         return usageError(arguments, QStringLiteral("several ports need -o DIR"));

@@ -118,17 +118,11 @@ int runWrite(const QStringList& arguments) {
     parser.addOptions({port, trace, verify});
     parser.addOptions(CliBackups::options());
     addFileArgument(parser);
-    if (const auto status = parseRadioCommandLine(parser, port, arguments, 1)) {
-        return *status;
-    }
-    const auto ports = givenPorts(parser, port, arguments);
+    const auto ports = parsePorts(parser, port, trace, arguments, 1);
     if (const int* status = std::get_if<int>(&ports)) {
         return *status;
     }
     const auto& devices = std::get<QStringList>(ports);
-    if (devices.size() > 1 && parser.isSet(trace)) {
-        return usageError(arguments, QStringLiteral("--trace takes one --port"));
-    }
 
     const QString path = parser.positionalArguments().constFirst();
     const auto opened = openChannelFile(path);

@@ -177,7 +177,11 @@ TEST(CliUsage, WrongCommandLinesAreUsageErrors) {
     for (const QStringList& arguments :
          {QStringList{}, QStringList{QStringLiteral("bogus")},
           QStringList{QStringLiteral("frames")},
-          QStringList{QStringLiteral("show"), QStringLiteral("--bogus"), kSample}}) {
+          QStringList{QStringLiteral("show"), QStringLiteral("--bogus"), kSample},
+          // several radios: nothing is opened before the command line is whole
+          QStringList{"read", "--port", "/dev/null", "--port", "/dev/zero", "--trace", "t"},
+          QStringList{"read", "--port", "/dev/null", "--port", "/dev/zero"},
+          QStringList{"write", "--port", "/dev/null", "--port", "/dev/null", kSample}}) {
         const CliRun run = runCli(arguments);
         EXPECT_EQ(run.status, 1) << arguments.join(u' ').toStdString();
         EXPECT_EQ(run.out, QString());
