@@ -5,8 +5,6 @@
 #include "file/chirp_csv.h"
 #include "file/messages.h"
 
-#include <QFile>
-
 namespace qm3270::cli {
 
 namespace {
@@ -41,15 +39,11 @@ int runImportCsv(const QStringList& arguments) {
     }
 
     const QString path = parser.positionalArguments().constFirst();
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
+    const auto read = readChirpCsvBytes(path);
+    if (const auto* reason = std::get_if<QString>(&read)) {
+        return fail(kBadInput, QStringLiteral("open %1").arg(path), *reason);
     }
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        return fail(kBadInput, QStringLiteral("open %1").arg(path), file.errorString());
-    }
-    const auto parsed = parseChirpCsv(bytes);
+    const auto parsed = parseChirpCsv(std::get<QByteArray>(read));
     if (const auto* refusal = std::get_if<CsvRefusal>(&parsed)) {
         for (const CsvRefusal::Reason& reason : refusal->reasons) {
             fail(kRefused, QStringLiteral("import %1").arg(path), reason.text);

@@ -2,19 +2,12 @@
 
 #include "channels/numbers.h"
 #include "file/messages.h"
+#include "file/whole_file.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#endif
 
 namespace qm3270 {
 
@@ -180,20 +173,6 @@ UserMessage badFormat() {
     return errorMessage(QString::fromUtf16(file_messages::kBadFormat));
 }
 
-// An I/O error or a full disk that the file system only admits when the data
-// goes out (network and some copy-on-write file systems) shows here; QSaveFile
-// syncs too, but ignores what the sync says.
-std::optional<QString> syncToDisk(QSaveFile& file) {
-#if defined(Q_OS_UNIX)
-    if (::fsync(file.handle()) != 0 && errno != EINVAL && errno != ENOTSUP) {
-        return QString::fromLocal8Bit(std::strerror(errno));
-    }
-#else
-    Q_UNUSED(file);
-#endif
-    return std::nullopt;
-}
-
 }  // namespace
 
 QString formatChannelFile(const QString& squelch, const ChannelTable& rows) {
@@ -226,55 +205,18 @@ std::variant<ChannelFile, UserMessage> parseChannelFile(const QByteArray& bytes)
 }
 
 std::variant<ChannelFile, UserMessage> readChannelFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen), file.errorString());
+    // A channel file is a few hundred bytes: no more than the limit and one
+    // byte is ever read.
+    auto read = readFileUpTo(path, kChannelFileMaxBytes);
+    if (const auto* reason = std::get_if<QString>(&read)) {
+        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen), *reason);
     }
-    // A channel file is a few hundred bytes: a large file is refused by its
-    // size before it is read, and no more than the limit is ever read, so a
-    // device or a pipe that never ends cannot fill the memory either.
-    if (file.size() > kChannelFileMaxBytes) {
-        return badFormat();
-    }
-    const QByteArray bytes = file.read(kChannelFileMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen), file.errorString());
-    }
-    return parseChannelFile(bytes);
+    return parseChannelFile(std::get<QByteArray>(read));
 }
 
 std::optional<QString> writeChannelFile(const QString& path, const QString& squelch,
                                         const ChannelTable& rows) {
-    const QByteArray bytes = formatChannelFile(squelch, rows).toUtf8();
-    // QSaveFile writes beside the target and renames only on commit(). But it
-    // keeps a small write in its buffer, and commit() renames even when writing
-    // that buffer out fails: on a full disk the old file was replaced by an
-    // empty one and the save reported as done. So the file is written
-    // unbuffered, every write checked (one that the disk cuts short is
-    // retried for the rest, which then fails with the system's own reason),
-    // and its error state read before commit() may rename anything.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return file.errorString();
-    }
-    for (qint64 written = 0; written < bytes.size();) {
-        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
-        if (count <= 0) {
-            // Destroying the unfinished QSaveFile removes its temporary file.
-            return file.errorString();
-        }
-        written += count;
-    }
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        return file.errorString();
-    }
-    if (auto reason = syncToDisk(file)) {
-        return reason;
-    }
-    if (!file.commit()) {
-        return file.errorString();
-    }
-    return std::nullopt;
+    return writeFileWhole(path, formatChannelFile(squelch, rows).toUtf8());
 }
 
 std::optional<UserMessage> saveChannelFile(const QString& path, const QString& squelch,

@@ -4,11 +4,10 @@
 #include "channels/numbers.h"
 #include "file/csv_records.h"
 #include "file/messages.h"
+#include "file/whole_file.h"
 
-#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <array>
@@ -402,16 +401,16 @@ std::variant<CsvImport, CsvRefusal> parseChirpCsv(const QByteArray& bytes) {
     return Importer().run(splitCsvRecords(decodeText(body)));
 }
 
+std::variant<QByteArray, QString> readChirpCsvBytes(const QString& path) {
+    return readFileUpTo(path, kLargestFile);
+}
+
 std::variant<CsvImport, UserMessage> readChirpCsv(const QString& path) {
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
+    const auto read = readChirpCsvBytes(path);
+    if (const auto* reason = std::get_if<QString>(&read)) {
+        return errorMessage(text(file_messages::kCannotOpen), *reason);
     }
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        return errorMessage(text(file_messages::kCannotOpen), file.errorString());
-    }
-    auto parsed = parseChirpCsv(bytes);
+    auto parsed = parseChirpCsv(std::get<QByteArray>(read));
     if (const auto* refusal = std::get_if<CsvRefusal>(&parsed)) {
         return refusal->message();
     }
@@ -437,15 +436,10 @@ QString formatChirpCsv(const QString& squelch, const ChannelTable& rows) {
 
 std::optional<UserMessage> saveChirpCsv(const QString& path, const QString& squelch,
                                         const ChannelTable& rows) {
-    // As every save: beside the target, renamed only when all went well.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        const QByteArray bytes = formatChirpCsv(squelch, rows).toUtf8();
-        if (file.write(bytes) == bytes.size() && file.flush() && file.commit()) {
-            return std::nullopt;
-        }
+    if (const auto reason = writeFileWhole(path, formatChirpCsv(squelch, rows).toUtf8())) {
+        return errorMessage(text(file_messages::kSaveFailed) + u'\n' + *reason);
     }
-    return errorMessage(text(file_messages::kSaveFailed) + u'\n' + file.errorString());
+    return std::nullopt;
 }
 
 }  // namespace qm3270

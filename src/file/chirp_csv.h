@@ -51,6 +51,10 @@ struct CsvRefusal {
 // file that is not valid UTF-8 is read as Windows-1252.
 std::variant<CsvImport, CsvRefusal> parseChirpCsv(const QByteArray& bytes);
 
+// The bytes parseChirpCsv() needs from the file at `path` (no more than one
+// past the largest list it takes), or the system's reason it cannot be read.
+std::variant<QByteArray, QString> readChirpCsvBytes(const QString& path);
+
 // The window's import: a file that cannot be read gets "文件无法打开！" with
 // the system's reason as the detail; a refused one its refusal message.
 std::variant<CsvImport, UserMessage> readChirpCsv(const QString& path);

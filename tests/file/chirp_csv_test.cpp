@@ -1,7 +1,12 @@
 #include "file/chirp_csv.h"
 
 #include "channels/numbers.h"
+#include "file_size_limit.h"
 #include "qstring_printer.h"
+#include "test_files.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -204,6 +209,29 @@ TEST(ChirpCsv, NamesEveryRefusedLine) {
         refusal.reasons[1].text.startsWith(u"第 5 行 Location 列："));  // after a two-line value
     EXPECT_TRUE(refusal.reasons[2].text.startsWith(u"第 6 行 Frequency 列："));
     EXPECT_EQ(refusal.message().detail.split(u'\n').size(), 3);
+}
+
+// The file behind an import or an export is a file like any other: a device
+// that never ends is refused by the size read so far, and a disk that fills
+// during an export keeps the old list and says why.
+TEST(ChirpCsv, FilesEndWellAtTheirLimits) {
+    const auto endless = readChirpCsv(QStringLiteral("/dev/zero"));
+    ASSERT_TRUE(std::holds_alternative<UserMessage>(endless));
+    EXPECT_EQ(std::get<UserMessage>(endless).text.section(u'\n', 0, 0),
+              u"CSV 文件无法导入：第 1 行：文件大于 1 MiB，不是信道表");
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    ASSERT_TRUE(test::writeBytes(path, "old list"));
+    ChannelTable rows = unprogrammed();
+    rows[0] = row("145.01250", "145.01250", "on");
+    const auto failure = test::failureUnderFileSizeLimit(16, [&] {
+        const auto message = saveChirpCsv(path, QStringLiteral("3"), rows);
+        return message ? message->text : QString();
+    });
+    EXPECT_EQ(failure, QStringLiteral("文件保存失败！\nFile too large"));
+    EXPECT_EQ(test::fileBytes(path), QByteArray("old list"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.csv"});
 }
 
 }  // namespace
