@@ -2,8 +2,7 @@
 
 #include "app/program_end.h"
 #include "channels/channel_store.h"
-#include "link/serial_port.h"
-#include "link/traced_port.h"
+#include "link/serial_line.h"
 #include "sheet/fonts.h"
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
@@ -115,23 +114,19 @@ int main(int argc, char* argv[]) {
     // A trace was asked for to catch a fault: running on without it would let
     // the user reproduce the fault for nothing, so a trace that cannot be
     // opened ends the program before anything is sent.
-    SerialPort serial;
-    // Only a trace that was asked for sits on the line: it takes every
-    // character off the port the moment it arrives.
-    std::optional<TracedPort> traced;
+    SerialLine line;
     if (options.trace) {
-        traced.emplace(serial);
         QString error;
-        if (!traced->openTrace(*options.trace, &error)) {
+        if (!line.traceTo(*options.trace, &error)) {
             std::fprintf(stderr, "qm3270: cannot open trace %s: %s\n", qPrintable(*options.trace),
                          qPrintable(error));
             return 1;
         }
-        QObject::connect(&*traced, &TracedPort::traceFailed, &*traced, [](const QString& why) {
-            std::fprintf(stderr, "qm3270: the trace ended: %s\n", qPrintable(why));
-        });
+        QObject::connect(line.trace(), &TracedPort::traceFailed, line.trace(),
+                         [](const QString& why) {
+                             std::fprintf(stderr, "qm3270: the trace ended: %s\n", qPrintable(why));
+                         });
     }
-    Port& port = traced ? static_cast<Port&>(*traced) : serial;
 
     BoxMessagePresenter messages;
     auto store = openStoreOrReport(options.databasePath, messages);
@@ -143,7 +138,7 @@ int main(int argc, char* argv[]) {
                        QStringLiteral("qm3270"));
 
     MainWindowServices services{.store = *store,
-                                .port = port,
+                                .port = line.port(),
                                 .messages = messages,
                                 .files = files,
                                 .explicitPort = startUpDevice(options, app),

@@ -43,18 +43,15 @@ QString explain(const PortOpenFailure& failure) {
 }  // namespace
 
 bool RadioLine::traceTo(const QString& path) {
-    traced_ = std::make_unique<TracedPort>(serial_);
     QString reason;
-    if (!traced_->openTrace(path, &reason)) {
-        traced_.reset();
+    if (!line_.traceTo(path, &reason)) {
         fail(kBadInput, QStringLiteral("open trace %1").arg(path), reason);
         return false;
     }
     QObject::connect(
-        traced_.get(), &TracedPort::traceFailed, traced_.get(), [path](const QString& why) {
+        line_.trace(), &TracedPort::traceFailed, line_.trace(), [path](const QString& why) {
             printError(QStringLiteral("qm3270-cli: trace %1 ended: %2\n").arg(path, why));
         });
-    port_ = traced_.get();
     return true;
 }
 
@@ -68,10 +65,11 @@ bool RadioLine::open(const QString& device) {
 
 std::optional<QString> RadioLine::openPort(const QString& device) {
     PortOpenFailure failure;
-    if (!port_->open(device, &failure)) {
+    if (!line_.port().open(device, &failure)) {
         return explain(failure);
     }
-    QObject::connect(port_, &Port::failed, port_, [this](const QString& why) { lineLost_ = why; });
+    QObject::connect(&line_.port(), &Port::failed, &line_.port(),
+                     [this](const QString& why) { lineLost_ = why; });
     return std::nullopt;
 }
 
@@ -89,7 +87,7 @@ std::optional<QString> RadioLine::write(const QStringList& frames) {
 void RadioLine::startWrite(const QStringList& frames, WriteDone done) {
     writeDone_ = std::move(done);
     if (!writer_) {
-        writer_ = std::make_unique<WriteTransfer>(*port_, LinkTiming{});
+        writer_ = std::make_unique<WriteTransfer>(line_.port(), LinkTiming{});
         QObject::connect(writer_.get(), &WriteTransfer::progress, writer_.get(),
                          [this](int value) { showProgress("writing", value / kProgressStep + 1); });
         QObject::connect(writer_.get(), &WriteTransfer::finished, writer_.get(), [this] {
@@ -119,7 +117,7 @@ std::variant<QStringList, QString> RadioLine::read() {
 void RadioLine::startRead(ReadDone done) {
     readDone_ = std::move(done);
     if (!reader_) {
-        reader_ = std::make_unique<ReadTransfer>(*port_, LinkTiming{});
+        reader_ = std::make_unique<ReadTransfer>(line_.port(), LinkTiming{});
         QObject::connect(reader_.get(), &ReadTransfer::begun, reader_.get(),
                          [this] { showProgress("reading", 1); });
         QObject::connect(reader_.get(), &ReadTransfer::progress, reader_.get(), [this](int value) {

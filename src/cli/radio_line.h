@@ -2,8 +2,7 @@
 
 #include "cli/progress_line.h"
 #include "link/read_transfer.h"
-#include "link/serial_port.h"
-#include "link/traced_port.h"
+#include "link/serial_line.h"
 #include "link/write_transfer.h"
 
 #include <QString>
@@ -61,9 +60,7 @@ private:
     void showProgress(const char* verb, int channel);
     void clearProgress();
 
-    SerialPort serial_;
-    std::unique_ptr<TracedPort> traced_;
-    Port* port_ = &serial_;  // the traced one when there is a trace
+    SerialLine line_;
     ProgressLine progress_;
     bool progressShown_ = true;
     QString lineLost_;  // the port's failure, once it has failed

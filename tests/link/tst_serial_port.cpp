@@ -1,3 +1,4 @@
+#include "link/serial_line.h"
 #include "link/serial_port.h"
 
 #include <QFile>
@@ -91,6 +92,36 @@ private Q_SLOTS:
         port.discardInput();
         QCOMPARE(port.waitingCount(), 0);
         QCOMPARE(port.readOne(), QString());
+    }
+
+    // What the programs open: the radio's answer reaches whoever reads the
+    // line, with a trace and without one.
+    void lineHearsTheRadio_data() {
+        QTest::addColumn<bool>("traced");
+        QTest::newRow("untraced") << false;
+        QTest::newRow("traced") << true;
+    }
+    void lineHearsTheRadio() {
+        QFETCH(bool, traced);
+        PtyMaster radio;
+        QTemporaryDir dir;
+        const QString tracePath = dir.filePath(QStringLiteral("trace.txt"));
+        qm3270::SerialLine line;
+        QString error;
+        QVERIFY2(!traced || line.traceTo(tracePath, &error), qPrintable(error));
+        QCOMPARE(line.trace() != nullptr, traced);
+        QVERIFY(line.port().open(radio.slave(), nullptr));
+
+        line.port().send("C");
+        QByteArray got;
+        QTRY_VERIFY((got += radio.readAvailable()) == "C");
+        // As the ready watch does: read when the line says something came.
+        QSignalSpy heard(&line.port(), &qm3270::Port::received);
+        radio.write("C");
+        QTRY_VERIFY(heard.count() > 0);
+        QCOMPARE(line.port().readOne(), QStringLiteral("C"));
+        QFile trace(tracePath);
+        QCOMPARE(trace.open(QIODevice::ReadOnly) ? trace.readAll().count('C') : 0, traced ? 2 : 0);
     }
 
     void hangUpIsReportedOnceWithThePortClosed() {
