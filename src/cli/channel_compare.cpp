@@ -1,6 +1,8 @@
 #include "cli/channel_compare.h"
 
+#include "cli/cli_command.h"
 #include "cli/cli_support.h"
+#include "cli/radio_line.h"
 #include "link/frame_codec.h"
 
 namespace qm3270::cli {
@@ -36,6 +38,22 @@ int reportDifferences(const QStringList& sent, const QStringList& received, cons
                             describe(frame::decodeFrame(received.at(k)), channel)));
     }
     return static_cast<int>(channels.size());
+}
+
+int compareWithRadio(RadioLine& line, const QStringList& sent, const QString& path,
+                     const QString& what) {
+    const auto answer = line.read();
+    if (const auto* failure = std::get_if<QString>(&answer)) {
+        return fail(kRadioFailure, what, *failure);
+    }
+    const int differences = reportDifferences(sent, std::get<QStringList>(answer));
+    if (differences > 0) {
+        printError(QStringLiteral("qm3270-cli: %1 of 16 channels differ from %2\n")
+                       .arg(differences)
+                       .arg(path));
+        return kDifferent;
+    }
+    return kSuccess;
 }
 
 }  // namespace qm3270::cli

@@ -5,6 +5,8 @@
 
 namespace qm3270::cli {
 
+class RadioLine;
+
 // Compares the frames a write sends with the frames a read brought back,
 // channel by channel as a read decodes them: a row that reads back differently
 // by design (beat "off" without frequencies comes back "") is no difference.
@@ -13,5 +15,11 @@ namespace qm3270::cli {
 // `prefix` tells apart the radios of one run ("DEV: "); empty for one radio.
 int reportDifferences(const QStringList& sent, const QStringList& received,
                       const QString& prefix = {});
+
+// Reads the radio on `line` and compares it with the frames of the channel
+// file `path`: a failed read is reported as "cannot `what`: ..." (radio
+// failure), differences channel by channel and in a closing line (status 5).
+int compareWithRadio(RadioLine& line, const QStringList& sent, const QString& path,
+                     const QString& what);
 
 }  // namespace qm3270::cli

@@ -16,11 +16,22 @@ QCommandLineOption outputOption(const char* what) {
         QStringLiteral("FILE")};
 }
 
-// Saving through the same atomic save as the window; its message carries the
-// system's reason on a second line.
-int saveFailed(const QString& path, const UserMessage& message) {
-    return fail(kBadInput, QStringLiteral("save %1").arg(path),
-                QString(message.text).replace(u'\n', u' '));
+// With -o FILE the result is saved through `save` (the window's own atomic
+// save, whose message carries the system's reason on a second line); without
+// it `text` goes to standard output.
+template <typename Save>
+int saveOrPrint(const QCommandLineParser& parser, const QCommandLineOption& output, Save save,
+                const QString& text) {
+    if (!parser.isSet(output)) {
+        printOut(text);
+        return kSuccess;
+    }
+    const QString target = parser.value(output);
+    if (const std::optional<UserMessage> message = save(target)) {
+        return fail(kBadInput, QStringLiteral("save %1").arg(target),
+                    QString(message->text).replace(u'\n', u' '));
+    }
+    return kSuccess;
 }
 
 int runImportCsv(const QStringList& arguments) {
@@ -54,15 +65,10 @@ int runImportCsv(const QStringList& arguments) {
     // Without a squelch line the level is the squelch box's first one.
     const QString squelch = imported.squelch.value_or(QString::fromUtf16(kSquelchFallback));
 
-    if (parser.isSet(output)) {
-        const QString target = parser.value(output);
-        if (const auto message = saveChannelFile(target, squelch, imported.rows)) {
-            return saveFailed(target, *message);
-        }
-        return kSuccess;
-    }
-    printOut(formatChannelFile(squelch, imported.rows) + u'\n');
-    return kSuccess;
+    return saveOrPrint(
+        parser, output,
+        [&](const QString& target) { return saveChannelFile(target, squelch, imported.rows); },
+        formatChannelFile(squelch, imported.rows) + u'\n');
 }
 
 int runExportCsv(const QStringList& arguments) {
@@ -82,15 +88,10 @@ int runExportCsv(const QStringList& arguments) {
     }
     const auto& file = std::get<ChannelFile>(opened);
 
-    if (parser.isSet(output)) {
-        const QString target = parser.value(output);
-        if (const auto message = saveChirpCsv(target, file.squelch, file.rows)) {
-            return saveFailed(target, *message);
-        }
-        return kSuccess;
-    }
-    printOut(formatChirpCsv(file.squelch, file.rows));
-    return kSuccess;
+    return saveOrPrint(
+        parser, output,
+        [&](const QString& target) { return saveChirpCsv(target, file.squelch, file.rows); },
+        formatChirpCsv(file.squelch, file.rows));
 }
 
 }  // namespace

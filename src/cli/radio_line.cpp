@@ -63,6 +63,16 @@ bool RadioLine::open(const QString& device) {
     return true;
 }
 
+std::optional<int> RadioLine::openTraced(const QString& device, const QString& trace) {
+    if (!trace.isEmpty() && !traceTo(trace)) {
+        return kBadInput;
+    }
+    if (!open(device)) {
+        return kRadioFailure;
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> RadioLine::openPort(const QString& device) {
     PortOpenFailure failure;
     if (!line_.port().open(device, &failure)) {

@@ -37,6 +37,9 @@ public:
 
     // false: "cannot open DEV: reason" has been reported.
     bool open(const QString& device);
+    // traceTo() when `trace` is not empty, then open(): on failure the exit
+    // status (bad input for the trace, radio failure for the port) comes back.
+    std::optional<int> openTraced(const QString& device, const QString& trace);
     // The same without a report: what the person at the terminal should be
     // told about a port that would not open, or nothing when it is open.
     std::optional<QString> openPort(const QString& device);

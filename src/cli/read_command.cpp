@@ -33,11 +33,8 @@ std::optional<QString> saveRead(const QString& path, const frame::DecodedTable& 
 int readOne(const QString& device, const QString& trace, const std::optional<QString>& output,
             const CliBackups& backups) {
     RadioLine line;
-    if (!trace.isEmpty() && !line.traceTo(trace)) {
-        return kBadInput;
-    }
-    if (!line.open(device)) {
-        return kRadioFailure;
+    if (const auto status = line.openTraced(device, trace)) {
+        return *status;
     }
     const auto answer = line.read();
     if (const auto* failure = std::get_if<QString>(&answer)) {

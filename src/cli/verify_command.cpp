@@ -40,24 +40,10 @@ int runVerify(const QStringList& arguments) {
     const auto& frames = std::get<QStringList>(built);
 
     RadioLine line;
-    if (parser.isSet(trace) && !line.traceTo(parser.value(trace))) {
-        return kBadInput;
+    if (const auto status = line.openTraced(parser.value(port), parser.value(trace))) {
+        return *status;
     }
-    if (!line.open(parser.value(port))) {
-        return kRadioFailure;
-    }
-    const auto answer = line.read();
-    if (const auto* failure = std::get_if<QString>(&answer)) {
-        return fail(kRadioFailure, QStringLiteral("read the radio"), *failure);
-    }
-    const int differences = reportDifferences(frames, std::get<QStringList>(answer));
-    if (differences > 0) {
-        printError(QStringLiteral("qm3270-cli: %1 of 16 channels differ from %2\n")
-                       .arg(differences)
-                       .arg(path));
-        return kDifferent;
-    }
-    return kSuccess;
+    return compareWithRadio(line, frames, path, QStringLiteral("read the radio"));
 }
 
 }  // namespace

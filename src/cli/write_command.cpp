@@ -27,11 +27,8 @@ int saveWrittenBackup(const CliBackups& backups, const ChannelFile& file, int st
 int writeOne(const QString& device, const QString& trace, bool verify, const QString& path,
              const ChannelFile& file, const QStringList& frames, const CliBackups& backups) {
     RadioLine line;
-    if (!trace.isEmpty() && !line.traceTo(trace)) {
-        return kBadInput;
-    }
-    if (!line.open(device)) {
-        return kRadioFailure;
+    if (const auto status = line.openTraced(device, trace)) {
+        return *status;
     }
     if (const auto failure = line.write(frames)) {
         return fail(kRadioFailure, QStringLiteral("write the radio"), *failure);
@@ -40,19 +37,8 @@ int writeOne(const QString& device, const QString& trace, bool verify, const QSt
     if (!verify) {
         return status;
     }
-    const auto answer = line.read();
-    if (const auto* failure = std::get_if<QString>(&answer)) {
-        return std::max(status,
-                        fail(kRadioFailure, QStringLiteral("read the radio back"), *failure));
-    }
-    const int differences = reportDifferences(frames, std::get<QStringList>(answer));
-    if (differences > 0) {
-        printError(QStringLiteral("qm3270-cli: %1 of 16 channels differ from %2\n")
-                       .arg(differences)
-                       .arg(path));
-        return kDifferent;
-    }
-    return status;
+    return std::max(status,
+                    compareWithRadio(line, frames, path, QStringLiteral("read the radio back")));
 }
 
 // The same table into every radio at once: all writes start together, each
