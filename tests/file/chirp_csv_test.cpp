@@ -232,16 +232,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "第 1 行：文件只有注释，没有表头", false}),
     [](const auto& test) { return std::string(test.param.name); });
 
-// Locations 22 down to 1 on lines 2..23, location k on 140 + k MHz.
-QByteArray twentyTwoRows() {
-    QByteArray bytes = "Location,Frequency\n";
-    for (int k = 1; k <= 22; ++k) {
-        const int location = 23 - k;
-        bytes += QByteArray::number(location) + ",1" + QByteArray::number(location + 40) + "\n";
-    }
-    return bytes;
-}
-
 // The channels a fit gives, by the receive frequency in each, from channel 1;
 // the rest unprogrammed.
 ChannelTable channels(std::initializer_list<const char*> receive) {
@@ -283,18 +273,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "Location,Frequency\n17,150\n3,145\n",
                 channels({"145.00000", "150.00000"}),
                 {}},
-        FitCase{
-            "TwentyTwoRowsInRange",
-            twentyTwoRows(),
-            channels({"141.00000", "142.00000", "143.00000", "144.00000", "145.00000", "146.00000",
-                      "147.00000", "148.00000", "149.00000", "150.00000", "151.00000", "152.00000",
-                      "153.00000", "154.00000", "155.00000", "156.00000"}),
-            {"第 2 行 Location 列：信道 22 排在对讲机能用的前 16 个信道之后",
-             "第 3 行 Location 列：信道 21 排在对讲机能用的前 16 个信道之后",
-             "第 4 行 Location 列：信道 20 排在对讲机能用的前 16 个信道之后",
-             "第 5 行 Location 列：信道 19 排在对讲机能用的前 16 个信道之后",
-             "第 6 行 Location 列：信道 18 排在对讲机能用的前 16 个信道之后",
-             "第 7 行 Location 列：信道 17 排在对讲机能用的前 16 个信道之后"}},
         FitCase{"OutOfBandAmongInBand",
                 "Location,Frequency,Duplex,Offset\n9,100,,\n2,150,,\n3,600,,\n4,146,+,400\n"
                 "5,151,dup,\n6,0,,\n0,152,,\n",
@@ -305,6 +283,32 @@ INSTANTIATE_TEST_SUITE_P(
                  "第 6 行 Duplex 列：“dup”不是空、+、-、split 或 off",
                  "第 7 行 Frequency 列：没有频率"}}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// Locations 22 down to 1, all in band: 1–16 become channels 1–16, the six
+// above are named.
+TEST(ChirpCsv, TwentyTwoRowsFitAsTheirFirstSixteen) {
+    QByteArray bytes = "Location,Frequency\n";
+    for (int location = 22; location >= 1; --location) {
+        bytes += QByteArray::number(location) + ",1" + QByteArray::number(location + 40) + "\n";
+    }
+    const auto result = parseChirpCsv(bytes);
+    const auto* refusal = std::get_if<CsvRefusal>(&result);
+    ASSERT_TRUE(refusal && refusal->fit);
+    const CsvFit& fit = *refusal->fit;
+    QStringList leftOut;
+    for (int line = 2; line <= 7; ++line) {
+        leftOut << QString::fromUtf8(
+                       "第 %1 行 Location 列：信道 %2 排在对讲机能用的前 16 个信道之后")
+                       .arg(line)
+                       .arg(24 - line);
+    }
+    EXPECT_EQ(fit.leftOut, leftOut);
+    for (int k = 0; k < kChannelCount; ++k) {
+        const QString rx = frequencyText(141 + k);
+        EXPECT_EQ(fit.fitted.rows.at(static_cast<std::size_t>(k)),
+                  row(qPrintable(rx), qPrintable(rx), "off"));
+    }
+}
 
 TEST(ChirpCsv, NamesEveryRefusedLine) {
     const auto result =
