@@ -132,7 +132,7 @@ void Dialog::refreshList() {
 // A row picked from the list opens under its stable name; anything else is a
 // path the user typed.
 QString Dialog::chosenDevice() const {
-    const QString text = otherDevice_->currentText().trimmed();
+    QString text = otherDevice_->currentText().trimmed();
     const int row = otherDevice_->findText(text);
     if (row >= 0) {
         return otherDevice_->itemData(row, PortListModel::kNameRole).toString();
