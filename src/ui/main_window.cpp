@@ -164,7 +164,8 @@ void MainWindow::connectVerifyChoice() {
     transfers_->session().setVerifyAfterWrite(on);
     connect(menus_.verify, &QAction::toggled, this, [this](bool checked) {
         transfers_->session().setVerifyAfterWrite(checked);
-        if (services_.settings != nullptr) {
+        // A settings file Qt could not read would be written anew with only what it made out.
+        if (services_.settings != nullptr && services_.settings->status() == QSettings::NoError) {
             services_.settings->setValue(kVerifyKey, checked);
             services_.settings->sync();
         }
