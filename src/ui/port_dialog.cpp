@@ -4,12 +4,14 @@
 #include "sheet/fonts.h"
 #include "ui/message_presenter.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace qm3270 {
@@ -73,6 +75,12 @@ Dialog::Dialog(PortDialogContext context, QWidget* window)
     otherDevice_->setInsertPolicy(QComboBox::NoInsert);
     otherDevice_->setModel(ports_);
     otherDevice_->setCurrentIndex(-1);
+    fitList();
+    // A picked row shows from its start, the device name; the rest on hovering.
+    connect(otherDevice_, &QComboBox::currentIndexChanged, otherDevice_, [this] {
+        otherDevice_->lineEdit()->setCursorPosition(0);
+        otherDevice_->setToolTip(otherDevice_->currentText());
+    });
     refresh_->setObjectName(QStringLiteral("portListTimer"));
     refresh_->setInterval(kListRefresh);
     connect(refresh_, &QTimer::timeout, this, &Dialog::refreshList);
@@ -127,6 +135,14 @@ void Dialog::refreshList() {
     if (otherDevice_->currentText() != shown) {
         otherDevice_->setEditText(shown);
     }
+    fitList();
+}
+
+// The box is narrow; its list opens as wide as its longest row.
+void Dialog::fitList() {
+    QAbstractItemView* list = otherDevice_->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->verticalScrollBar()->sizeHint().width());
 }
 
 // A row picked from the list opens under its stable name; anything else is a

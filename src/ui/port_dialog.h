@@ -46,6 +46,7 @@ public:
 private:
     void loadSelection();
     void refreshList();
+    void fitList();
     QString chosenDevice() const;  // the other port's name as typed or picked
     void accept() override;        // OKButton and Enter
 
