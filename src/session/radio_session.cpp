@@ -76,8 +76,14 @@ bool RadioSession::verifyAfterWrite() const {
 }
 
 void RadioSession::connectTransfers() {
-    connect(watch_, &ReadyWatch::ready, this,
-            [this] { Q_EMIT statusChanged(text(session_messages::kRadioReady)); });
+    connect(watch_, &ReadyWatch::ready, this, [this] {
+        Q_EMIT statusChanged(text(session_messages::kRadioReady));
+        Q_EMIT radioReady();
+    });
+    // Every message of the session ends or refuses a transfer.
+    connect(this, &RadioSession::message, this, [this](const UserMessage& message) {
+        Q_EMIT outcome(message.text.section(u'\n', 0, 0));
+    });
     connect(eraser_, &StatusEraser::erase, this, [this] { Q_EMIT statusChanged(QString()); });
 
     connect(write_, &WriteTransfer::progress, this, &RadioSession::reportProgress);
@@ -172,6 +178,7 @@ void RadioSession::startWrite(const QString& squelchText) {
 void RadioSession::writeFinished() {
     Q_EMIT channelProgress(0);
     Q_EMIT statusChanged(text(session_messages::kWriteDone));
+    Q_EMIT outcome(text(session_messages::kWriteDone));
     // The radio has the table now, whatever the disk says: a backup that
     // cannot be saved is told, but the write stays one that went well.
     if (const auto failure = backUp(BackupFolder::Event::Written, writtenSquelch_, writtenRows_)) {
@@ -238,6 +245,7 @@ void RadioSession::readSucceeded(const QStringList& frames) {
         return;
     }
     endRead(text(session_messages::kReadDone));
+    Q_EMIT outcome(text(session_messages::kReadDone));
     eraser_->start();
 }
 
@@ -248,6 +256,7 @@ void RadioSession::verifySucceeded(const QStringList& frames) {
         return;
     }
     endRead(text(session_messages::kVerified));
+    Q_EMIT outcome(text(session_messages::kVerified));
     eraser_->start();
 }
 

@@ -78,6 +78,10 @@ Q_SIGNALS:
     void message(const qm3270::UserMessage& message);
     void squelchRead(const QString& squelch);  // a read's level, inside the replace scope
     void writeEnded();  // after the end steps of a write, whether it went well or not
+    void radioReady();  // the radio answered a ready poll
+    // A read, write or verify has ended, or was refused: its status text or
+    // the first line of its message.
+    void outcome(const QString& text);
 
 private:
     void connectTransfers();

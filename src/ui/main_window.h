@@ -1,8 +1,10 @@
 #pragma once
 
+#include "session/port_memory.h"
 #include "ui/main_controls.h"
 #include "ui/main_menus.h"
 #include "ui/main_services.h"
+#include "ui/operation_outcomes.h"
 
 #include <QMainWindow>
 
@@ -13,6 +15,8 @@ namespace qm3270 {
 class ChannelFileActions;
 class ChannelGrid;
 class ChannelTableModel;
+class PortKeeper;
+class StatusBar;
 class CsvAndPrintActions;
 class TableHistory;
 class TransferController;
@@ -45,11 +49,15 @@ protected:
 private:
     void connectActions();
     void connectVerifyChoice();
+    void connectStatusBar();
+    void runFileAction(OperationOutcomes::Operation what, const std::function<void()>& action);
     void showMessage(const UserMessage& message);
     void shutDown();
 
     MainWindowServices services_;
     PortSelection portSelection_;
+    PortMemory portMemory_;
+    OperationOutcomes outcomes_;
     ChannelTableModel* model_;
     MainControls controls_;
     ChannelGrid* grid_;
@@ -58,6 +66,8 @@ private:
     std::unique_ptr<ChannelFileActions> fileActions_;
     std::unique_ptr<CsvAndPrintActions> csvAndPrint_;
     TransferController* transfers_;
+    PortKeeper* portKeeper_;
+    StatusBar* statusBar_;
     bool closeAfterWrite_ = false;
     bool shutDown_ = false;
 };

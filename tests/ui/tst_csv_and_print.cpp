@@ -3,6 +3,7 @@
 
 #include "channels/channel_store.h"
 #include "fake_port.h"
+#include "fake_port_lister.h"
 #include "test_files.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
@@ -56,6 +57,7 @@ struct Harness {
             .timing = LinkTiming{},
             .today = QDate(2026, 12, 7),
             .explicitPort = std::nullopt,
+            .lister = lister,
             .printers = printers};
         window = std::make_unique<MainWindow>(services);
         window->startUp();
@@ -86,6 +88,7 @@ struct Harness {
     ScriptedFileChooser files;
     PdfPrinterChooser printers;
     FakePort port;
+    FakePortLister lister;
     std::unique_ptr<MainWindow> window;
 };
 
