@@ -218,19 +218,21 @@ void RadioSession::startRead() {
     watch_->stop();
     verifying_ = false;
     read_->start();
+    // The table cannot change while the read runs, so it is kept now, while the
+    // read waits for its first tick, and not between the last digit and the
+    // table. If it cannot be kept, the read ends before the radio hears of it.
+    if (const auto failure =
+            backUp(BackupFolder::Event::BeforeRead, squelchSource_(), store_.records())) {
+        abandonRead();
+        Q_EMIT message(*failure);
+        watch_->start();
+        return;
+    }
     changeBusy();
 }
 
 void RadioSession::readSucceeded(const QStringList& frames) {
     const frame::DecodedTable decoded = frame::decodeFrames(frames);
-    // The table as it is about to be replaced, a pending edit included: if it
-    // cannot be kept, the read changes nothing.
-    store_.commitPending();
-    if (const auto failure =
-            backUp(BackupFolder::Event::BeforeRead, squelchSource_(), store_.records())) {
-        readFailed(*failure);
-        return;
-    }
     bool stored = false;
     replaceScope_([&] {
         // All 16 rows or none; the squelch level only once the table has taken them.

@@ -26,8 +26,9 @@ class WriteTransfer;
 // the click from the table and the squelch text and refused before anything
 // is sent when the radio must not get it; one transfer runs at a time; a read
 // reaches the table all at once or not at all; a write that ended well is
-// read back and compared when verifying is on; the table is backed up before
-// a read replaces it and after every write that ended well.
+// read back and compared when verifying is on; the table is backed up when a
+// read starts (one that cannot be kept stops the read before anything is
+// sent) and after every write that ended well.
 //
 // Whoever owns it shows what it says: the status line, the channel in
 // progress, the busy state, the messages and the squelch level a read brought.

@@ -37,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SnapCase{"145", "145.00000"}, SnapCase{"145.0125", "145.01250"},
                       SnapCase{"435.00625", "435.00625"}, SnapCase{"145.013", "145.01000"},
                       SnapCase{"145.0175", "145.01500"}, SnapCase{"145.0049", "145.00000"},
-                      SnapCase{"130.0049", "130.00000"}, SnapCase{"500", "500.00000"},
+                      SnapCase{"130", "130.00000"}, SnapCase{"130.0049", "130.00000"},
+                      SnapCase{"500", "500.00000"},
                       // on the raster to 10 Hz, but not to five decimals
                       SnapCase{"433.900005", "433.90000"}, SnapCase{"145.0124999", "145.01250"}));
 

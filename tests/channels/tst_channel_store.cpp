@@ -95,8 +95,15 @@ void createTable(RawFile& raw, int rows) {
 
 enum class Leave { MoveRow, PassBegins, StoreCloses, NotCurrent };
 
-// The ways a file refuses writes on a user's machine.
-enum class Refusal { LockedByAnotherProgram, DiskFull, ReadOnlyFile };
+// The ways a file refuses writes on a user's machine. A program that is only
+// reading lets every row be written and refuses the COMMIT alone.
+enum class Refusal {
+    LockedByAnotherProgram,
+    ReadByAnotherProgram,
+    DiskFull,
+    ReadOnlyFile,
+    RowsDeleted
+};
 
 // Imposes a refusal on the database at `path` and lifts it again.
 class Refuser {
@@ -137,6 +144,14 @@ public:
             case Refusal::LockedByAnotherProgram:
                 lock_ = std::make_unique<RawFile>(path_);
                 QVERIFY(lock_->exec(QStringLiteral("BEGIN EXCLUSIVE")));
+                break;
+            case Refusal::ReadByAnotherProgram:
+                lock_ = std::make_unique<RawFile>(path_);
+                QVERIFY(lock_->exec(QStringLiteral("BEGIN")));
+                QVERIFY(lock_->exec(QStringLiteral(R"(SELECT count(*) FROM "信道表")")));
+                break;
+            case Refusal::RowsDeleted:
+                QVERIFY(RawFile(path_).exec(QStringLiteral(R"(DELETE FROM "信道表")")));
                 break;
             case Refusal::DiskFull: {
                 // The journal of any write is larger than this; SIGXFSZ would
@@ -406,8 +421,11 @@ private Q_SLOTS:
         QTest::addColumn<Refusal>("refusal");
         QTest::addColumn<bool>("canBeLifted");
         QTest::newRow("locked by another program") << Refusal::LockedByAnotherProgram << true;
+        QTest::newRow("commit refused while another program reads")
+            << Refusal::ReadByAnotherProgram << true;
         QTest::newRow("disk full") << Refusal::DiskFull << true;
         QTest::newRow("read-only file") << Refusal::ReadOnlyFile << false;
+        QTest::newRow("rows deleted by another program") << Refusal::RowsDeleted << false;
     }
     void refusedEditIsToldOnceAndKept() {
         QFETCH(Refusal, refusal);
@@ -452,6 +470,12 @@ private Q_SLOTS:
         refuser.impose();
         QVERIFY(!store->setField(10, kBeat, QStringLiteral("off")));
         QCOMPARE(told.count(), 2);
+        // So after a read, an open or an import has replaced the table.
+        refuser.lift();
+        QVERIFY2(store->replaceColumns(store->records(), {kBeat}), qPrintable(store->lastError()));
+        refuser.impose();
+        QVERIFY(!store->setField(11, kBeat, QStringLiteral("off")));
+        QCOMPARE(told.count(), 3);
         refuser.lift();
     }
 

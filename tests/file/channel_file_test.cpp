@@ -6,9 +6,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm3270 {
 namespace {
@@ -206,6 +212,38 @@ TEST_F(ChannelFileOnDisk, FailedSaveReportsTheReasonAndKeepsTheOldFile) {
     const auto old = readChannelFile(path("a.doc"));
     ASSERT_TRUE(std::holds_alternative<ChannelFile>(old));
     EXPECT_EQ(std::get<ChannelFile>(old).rows, twoChannels());
+}
+
+// The last step, the rename over the old file, may be refused as well: in a
+// shared folder such as /tmp only its owner may replace a file. A folder by
+// the file's name is never replaced.
+TEST_F(ChannelFileOnDisk, SaveRefusedAtTheRenameKeepsWhatWasThere) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs a second user to own the old file";
+    }
+    const QString shared = path("shared");
+    const QString theirs = shared + "/a.doc";
+    ASSERT_TRUE(QDir().mkpath(shared + "/folder.doc"));
+    ASSERT_TRUE(test::writeBytes(theirs, kTwoChannelsText));
+    ASSERT_EQ(::chmod(qPrintable(dir.path()), 0755) | ::chmod(qPrintable(shared), 01777) |
+                  ::chmod(qPrintable(theirs), 0666),
+              0);
+    constexpr uid_t kNobody = 65534;
+    std::optional<UserMessage> renameRefused;
+    if (::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0) {
+        renameRefused = saveChannelFile(theirs, QStringLiteral("3"), emptyTable());
+    }
+    ASSERT_EQ(::seteuid(0) | ::setegid(0), 0);
+    const auto onFolder =
+        saveChannelFile(shared + "/folder.doc", QStringLiteral("3"), emptyTable());
+
+    ASSERT_TRUE(renameRefused && onFolder);
+    EXPECT_EQ(renameRefused->text, u"文件保存失败！\nOperation not permitted");
+    EXPECT_TRUE(onFolder->text.startsWith(u"文件保存失败！\n")) << onFolder->text.toStdString();
+    EXPECT_EQ(test::fileBytes(theirs), QByteArray(kTwoChannelsText));
+    EXPECT_TRUE(QFileInfo(shared + "/folder.doc").isDir());
+    EXPECT_EQ(QDir(shared).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{"a.doc", "folder.doc"}));
 }
 
 // A disk that fills during the save: the first bytes go out, the rest do not.

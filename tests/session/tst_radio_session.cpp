@@ -1,5 +1,5 @@
 // The radio session on a fake line: what the verify after a write concludes,
-// and the backups around a read.
+// the backups around a read, and how a transfer that ends badly leaves things.
 
 #include "channels/channel_store.h"
 #include "fake_port.h"
@@ -9,10 +9,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <optional>
 #include <variant>
 
 using namespace std::chrono_literals;
@@ -97,6 +100,29 @@ struct Session {
     QString squelch = QStringLiteral("7");
     QStringList status;
     QList<UserMessage> messages;
+};
+
+enum class Trouble { DatabaseLocked, RadioSilent, PortChangedInRead, PortChangedInWrite };
+
+// Another program holding the database's write lock while it lives.
+class HeldLock {
+public:
+    explicit HeldLock(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+        db.setDatabaseName(path);
+        if (!db.open() || !QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"))) {
+            qFatal("cannot lock the database");
+        }
+    }
+    ~HeldLock() {
+        QSqlDatabase::database(kName).close();
+        QSqlDatabase::removeDatabase(kName);
+    }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+private:
+    static inline const QString kName = QStringLiteral("another program");
 };
 
 QStringList backups(const QString& folder) {
@@ -191,7 +217,8 @@ private Q_SLOTS:
         QCOMPARE(*s.store->record(4)[kReceive], QStringLiteral("145.61250"));
     }
 
-    // Where no backup can be kept, the read changes nothing and says why.
+    // Where no backup can be kept, the read stops before the radio hears of
+    // it, changes nothing and says why.
     void unwritableBackupFolderStopsTheRead() {
         QTemporaryDir folder;
         QFile blocker(folder.filePath(QStringLiteral("backups")));
@@ -202,7 +229,10 @@ private Q_SLOTS:
         const ChannelTable before = s.store->records();
         s.radioAnswers(radioFrames().join(QString()).toLatin1());
 
-        s.read();
+        s.session->startRead();
+        QVERIFY(!s.session->isBusy());
+        QVERIFY(!fireTimer(&s.root, "Timer4"));
+        QCOMPARE(s.port.sentText(), QByteArray());
         QCOMPARE(s.store->records(), before);
         QCOMPARE(s.squelch, QStringLiteral("7"));
         QCOMPARE(s.messages.size(), 1);
@@ -210,7 +240,57 @@ private Q_SLOTS:
             s.messages.constFirst().text.startsWith(QStringLiteral("备份无法保存，操作已取消：") +
                                                     folder.filePath(QStringLiteral("backups/"))));
         QVERIFY(!s.messages.constFirst().detail.isEmpty());
+        QVERIFY(fireTimer(&s.root, "Timer3"));  // the ready watch polls again
+    }
+
+    void transferEndsBadly_data() {
+        QTest::addColumn<Trouble>("trouble");
+        QTest::addColumn<QString>("message");  // how the message begins
+        const QString readFailed = QStringLiteral("读数错误！！");
+        QTest::newRow("database locked by another program")
+            << Trouble::DatabaseLocked << QStringLiteral("信道数据无法写入数据库：");
+        QTest::newRow("radio silent") << Trouble::RadioSilent << readFailed;
+        QTest::newRow("port changed during a read") << Trouble::PortChangedInRead << readFailed;
+        QTest::newRow("port changed during a write")
+            << Trouble::PortChangedInWrite << QStringLiteral("串行端口出错，数据传送中断！");
+    }
+
+    // Whatever ends a transfer badly, the table stays, the user hears what went
+    // wrong (a database that refuses is no radio failure) and the watch runs on.
+    void transferEndsBadly() {
+        QFETCH(Trouble, trouble);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("qm3270.db"));
+        Session s(path);
+        s.store->setField(3, kReceive, QStringLiteral("440.00000"));
+        const ChannelTable before = s.store->records();
+        s.radioAnswers(trouble == Trouble::RadioSilent ? QByteArray()
+                                                       : radioFrames().join(QString()).toLatin1());
+        std::optional<HeldLock> lock;
+        if (trouble == Trouble::DatabaseLocked) {
+            lock.emplace(path);
+        }
+        if (trouble == Trouble::PortChangedInWrite) {
+            s.session->startWrite(s.squelch);
+            QVERIFY(fireTimer(&s.root, "Timer1"));
+        } else {
+            s.session->startRead();
+            QVERIFY(fireTimer(&s.root, "Timer4"));
+        }
+        if (trouble == Trouble::PortChangedInRead || trouble == Trouble::PortChangedInWrite) {
+            s.session->stopTransfers();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!s.session->isBusy(), 2000);
+
+        QCOMPARE(s.store->records(), before);
+        QCOMPARE(s.squelch, QStringLiteral("7"));
+        QCOMPARE(s.messages.size(), 1);
+        QVERIFY2(s.messages.constFirst().text.startsWith(message),
+                 qPrintable(s.messages.constFirst().text));
+        QCOMPARE(s.messages.constFirst().title, QStringLiteral("错误警告 "));
         QCOMPARE(s.status.constLast(), QString());
+        QVERIFY(fireTimer(&s.root, "Timer3"));
     }
 
     // The radio has the table either way: the write still ends well.
