@@ -9,6 +9,8 @@
 #            the `fuzz` preset) and the whole suite under it
 #   tidy     clang-tidy (.clang-tidy) reports nothing over src/
 #   fuzz     each fuzz target for FUZZ_SECONDS (60) without a finding
+#   trixie   the quick suite, without a compiler warning, in a fresh Debian 13 root
+#            (scripts/debian-root.sh; needs root)
 #   package  last: the .deb is built and checked, as `package`
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +18,7 @@ root=$PWD
 
 what=${1:-}
 shift || true
-all_parts=(format suite asan tidy fuzz package)
+all_parts=(format suite asan tidy fuzz trixie package)
 case "$what" in
     run | test) ;;
     package) bash scripts/install-deps.sh && exec bash scripts/package.sh --check ;;
@@ -126,6 +128,11 @@ part_fuzz() {
         fi
     done
     return $status
+}
+
+# What a new user on Debian 13 gets: `scripts/dev.sh test` in a fresh root.
+part_trixie() {
+    bash scripts/debian-root.sh trixie
 }
 
 # The final step: the packaging check (scripts/package.sh, as `scripts/dev.sh package`).

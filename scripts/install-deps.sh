@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, testing, packaging and running qm3270 need;
-# `install-deps.sh check` adds what scripts/dev.sh check needs (clang with its
-# sanitizer and fuzzer runtimes, clang-tidy, clang-format).
+# Installs every Debian 12 or 13 package that building, testing, packaging and running qm3270
+# need; `install-deps.sh check` adds what scripts/dev.sh check needs (clang with its
+# sanitizer and fuzzer runtimes, clang-tidy, clang-format, debootstrap for the Debian 13 root).
 # Runs apt-get as root, or through sudo; installs nothing that is already there.
 set -euo pipefail
 
@@ -24,6 +24,7 @@ check_packages=(
     clang-format
     git
     ccache
+    debootstrap
 )
 if [ "${1:-}" = check ]; then
     packages+=("${check_packages[@]}")

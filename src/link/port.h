@@ -39,7 +39,8 @@ public:
     virtual QString readOne() = 0;                  // oldest waiting character, or ""
     virtual int waitingCount() const = 0;
     virtual void discardInput() = 0;
-    // Everything sent has left: nothing queued here or in the driver.
+    // Everything sent has left the cable: nothing queued here, in the driver or
+    // in the cable's own buffer.
     virtual bool outputDrained() const = 0;
 
 Q_SIGNALS:

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -11,6 +12,7 @@
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -25,7 +27,13 @@ namespace qm3270 {
 namespace {
 
 // 1200 baud, 8N1: ten bits a character, 120 characters a second.
-constexpr qint64 kCharacterTimeMicroseconds = 8334;
+constexpr std::chrono::nanoseconds kCharacterTime{8'333'334};
+
+// How often an open port looks whether its line is still there: a lost line
+// is reported well within half a second.
+constexpr std::chrono::milliseconds kLineWatchPeriod{100};
+
+const QString kLineLost = QStringLiteral("the device was closed or unplugged");
 
 QString describe(QSerialPort::SerialPortError error, const QString& text) {
     // Qt leaves "Unknown error" behind in places; a name of the error says more.
@@ -113,8 +121,11 @@ PortOpenFailure classify(const QString& path, QSerialPort::SerialPortError error
 
 }  // namespace
 
-SerialPort::SerialPort(QObject* parent) : Port(parent), serial_(new QSerialPort(this)) {
+SerialPort::SerialPort(QObject* parent)
+    : Port(parent), serial_(new QSerialPort(this)), lineWatch_(new QTimer(this)) {
     clock_.start();
+    lineWatch_->setInterval(kLineWatchPeriod);
+    connect(lineWatch_, &QTimer::timeout, this, &SerialPort::watchLine);
     connect(serial_, &QSerialPort::readyRead, this, [this] {
         if (serial_->bytesAvailable() > 0 && !fetching_) {
             Q_EMIT received();
@@ -153,7 +164,9 @@ bool SerialPort::open(const QString& device, PortOpenFailure* failure) {
         serial_->clearError();
         return false;
     }
-    lineIdleAtMs_ = 0;
+    lineIdleAt_ = {};
+    node_ = QFile::encodeName(path);
+    lineWatch_->start();
     return true;
 }
 
@@ -182,6 +195,7 @@ bool SerialPort::lockDevice(PortOpenFailure* failure) {
 }
 
 void SerialPort::close() {
+    lineWatch_->stop();
     if (serial_->isOpen()) {
         serial_->close();
     }
@@ -200,9 +214,12 @@ void SerialPort::send(const QByteArray& text) {
         return;
     }
     serial_->write(text);
-    const qint64 now = clock_.elapsed();
-    const qint64 lineTimeMs = (text.size() * kCharacterTimeMicroseconds + 999) / 1000;
-    lineIdleAtMs_ = std::max(lineIdleAtMs_, now) + lineTimeMs;
+    // The characters follow whatever is still on its way, or start now.
+    lineIdleAt_ = std::max(lineIdleAt_, sinceStart()) + text.size() * kCharacterTime;
+}
+
+std::chrono::nanoseconds SerialPort::sinceStart() const {
+    return std::chrono::nanoseconds(clock_.nsecsElapsed());
 }
 
 QString SerialPort::readOne() {
@@ -272,11 +289,15 @@ bool SerialPort::outputDrained() const {
     }
 #ifdef Q_OS_LINUX
     int queued = 0;
-    if (::ioctl(static_cast<int>(serial_->handle()), TIOCOUTQ, &queued) == 0) {
-        return queued == 0;
+    if (::ioctl(static_cast<int>(serial_->handle()), TIOCOUTQ, &queued) == 0 && queued > 0) {
+        return false;
     }
 #endif
-    return clock_.elapsed() >= lineIdleAtMs_;
+    // An empty driver queue is not an idle line: a USB cable's chip keeps what
+    // the driver handed it (up to 640 characters, over five seconds at 1200
+    // baud) and the driver does not count it. Only the line time of what was
+    // sent tells when the last character has left.
+    return sinceStart() >= lineIdleAt_;
 }
 
 void SerialPort::handleError() {
@@ -295,11 +316,42 @@ void SerialPort::handleError() {
     // Qt's text for a lost line is left over from an earlier, harmless ioctl
     // ("Inappropriate ioctl for device"), so it is not passed on.
     const bool lineLost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
-    const QString reason = lineLost ? QStringLiteral("the device was closed or unplugged")
-                                    : describe(error, serial_->errorString());
-    serial_->close();
+    const QString reason = lineLost ? kLineLost : describe(error, serial_->errorString());
+    close();
     serial_->clearError();
     Q_EMIT failed(reason);
+}
+
+// Not every Qt reports a lost line: some raise read errors over and over (see
+// handleError()), others take the end of input for "nothing yet" and stay
+// silent. The line itself tells either way: a terminal whose other end went
+// away polls as hung up, and an unplugged device's file disappears (or comes
+// back as another device).
+void SerialPort::watchLine() {
+    if (!serial_->isOpen()) {
+        return;
+    }
+#ifdef Q_OS_UNIX
+    const int fd = static_cast<int>(serial_->handle());
+    pollfd line{fd, 0, 0};
+    const bool hungUp =
+        ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    struct stat opened {};
+    struct stat named {};
+    bool removed = false;
+    if (::fstat(fd, &opened) == 0) {
+        if (::stat(node_.constData(), &named) != 0) {
+            removed = errno == ENOENT || errno == ENOTDIR;
+        } else {
+            removed = named.st_rdev != opened.st_rdev || named.st_ino != opened.st_ino;
+        }
+    }
+    if (hungUp || removed) {
+        close();
+        serial_->clearError();
+        Q_EMIT failed(kLineLost);
+    }
+#endif
 }
 
 QString SerialPort::deviceForNumber(int number) {

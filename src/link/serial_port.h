@@ -5,7 +5,10 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include <chrono>
+
 class QSerialPort;
+class QTimer;
 
 namespace qm3270 {
 
@@ -37,17 +40,21 @@ public:
 
 private:
     void handleError();
+    void watchLine();
     bool lockDevice(PortOpenFailure* failure);
     qint64 driverQueued() const;
+    std::chrono::nanoseconds sinceStart() const;
 
     QSerialPort* serial_;
+    QTimer* lineWatch_;      // looks for a lost line while the port is open
     QString device_;         // as given: Qt's portName() drops the "/dev/"
+    QByteArray node_;        // the device's file, every link resolved
     bool opening_ = false;   // errors during open() belong to open()'s result
     bool fetching_ = false;  // readOne() is taking what the driver holds
-    // Where no driver queue can be asked: when the line will have carried
-    // everything handed over so far, by the 1200 baud character time.
+    // When the line will have carried everything handed over so far, by the
+    // 1200 baud character time.
     QElapsedTimer clock_;
-    qint64 lineIdleAtMs_ = 0;
+    std::chrono::nanoseconds lineIdleAt_{};
 };
 
 }  // namespace qm3270

@@ -4,6 +4,7 @@
 #include "cli_runner.h"
 #include "radio_process.h"
 #include "test_files.h"
+#include "try_wait.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -301,7 +302,7 @@ void RadioCommandsE2e::verifyNamesEachDifferentChannel() {
     QProcess cli;
     cli.start(kCli, {QStringLiteral("write"), QStringLiteral("--port"), radio.device(), sample_,
                      QStringLiteral("--verify")});
-    QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 15000);
+    TRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 15000);
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     QCOMPARE(cli.exitCode(), 5);
     QCOMPARE(err, QStringLiteral(
@@ -453,7 +454,7 @@ void RadioCommandsE2e::twoWritesThroughTwoNames() {
     viaPty.start(kCli,
                  {QStringLiteral("write"), QStringLiteral("--port"), radio.device(), sample_});
     viaLink.start(kCli, {QStringLiteral("write"), QStringLiteral("--port"), link, other});
-    QTRY_VERIFY_WITH_TIMEOUT(
+    TRY_VERIFY_WITH_TIMEOUT(
         viaPty.state() == QProcess::NotRunning && viaLink.state() == QProcess::NotRunning, 15000);
     const bool ptyWon = viaPty.exitCode() == 0;
     QProcess& loser = ptyWon ? viaLink : viaPty;
@@ -499,7 +500,7 @@ void RadioCommandsE2e::portTheUserMayNotOpen() {
     run.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                         QStringLiteral("--clear-groups"), cli, QStringLiteral("read"),
                         QStringLiteral("--port"), radio.device()});
-    QTRY_VERIFY_WITH_TIMEOUT(run.state() == QProcess::NotRunning, 10000);
+    TRY_VERIFY_WITH_TIMEOUT(run.state() == QProcess::NotRunning, 10000);
     QCOMPARE(QString::fromUtf8(run.readAllStandardError()),
              QStringLiteral("qm3270-cli: cannot open %1: permission denied — add yourself to the "
                             "group that owns it (sudo usermod -aG %2 $USER) and log in again\n")

@@ -1,5 +1,6 @@
 #include "fake_port.h"
 #include "link/read_transfer.h"
+#include "try_wait.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -139,7 +140,7 @@ private Q_SLOTS:
 
         read.start();
         QVERIFY(port.sent().isEmpty());  // armed only: the command goes out on Timer4's tick
-        QTRY_VERIFY_WITH_TIMEOUT(!read.isRunning(), 4000);
+        TRY_VERIFY_WITH_TIMEOUT(!read.isRunning(), 4000);
         QTest::qWait(20);
 
         QCOMPARE(port.sentText(), QByteArray("5"));
@@ -205,7 +206,7 @@ private Q_SLOTS:
         qint64 failedAtMs = -1;
         connect(&read, &ReadTransfer::failed, &port, [&] { failedAtMs = port.elapsedMs(); });
         read.start();
-        QTRY_VERIFY_WITH_TIMEOUT(!read.isRunning(), 5000);
+        TRY_VERIFY_WITH_TIMEOUT(!read.isRunning(), 5000);
         QCOMPARE(succeeded.count(), succeeds ? 1 : 0);
         if (!succeeds) {
             QVERIFY2(
@@ -222,7 +223,7 @@ private Q_SLOTS:
         QSignalSpy progress(&read, &ReadTransfer::progress);
         QSignalSpy failed(&read, &ReadTransfer::failed);
         read.start();
-        QTRY_COMPARE(progress.count(), 5);
+        TRY_COMPARE(progress.count(), 5);
         port.failLine();
         QCOMPARE(failed.count(), 1);
         QVERIFY(!read.isRunning());
@@ -236,7 +237,7 @@ private Q_SLOTS:
         QSignalSpy failed(&read, &ReadTransfer::failed);
         read.start();
         QCOMPARE(failed.count(), 0);  // not from inside start()
-        QTRY_COMPARE(failed.count(), 1);
+        TRY_COMPARE(failed.count(), 1);
         QVERIFY(port.sent().isEmpty());
     }
 
@@ -248,9 +249,9 @@ private Q_SLOTS:
         QSignalSpy succeeded(&read, &ReadTransfer::succeeded);
         read.start();
         read.start();
-        QTRY_VERIFY(!port.sent().isEmpty());
+        TRY_VERIFY(!port.sent().isEmpty());
         read.start();
-        QTRY_COMPARE(succeeded.count(), 1);
+        TRY_COMPARE(succeeded.count(), 1);
         QTest::qWait(30);
         QCOMPARE(port.sentText(), QByteArray("5"));
     }

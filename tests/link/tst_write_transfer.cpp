@@ -1,6 +1,7 @@
 #include "fake_port.h"
 #include "link/write_transfer.h"
 #include "timer_firing.h"
+#include "try_wait.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -148,7 +149,7 @@ private Q_SLOTS:
             QCOMPARE(finished.count(), 0);  // no "done" while characters are on their way
             port.setDrained(true);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!write.isRunning(), 2000);
+        TRY_VERIFY_WITH_TIMEOUT(!write.isRunning(), 2000);
         QTest::qWait(30);
         port.failLine();  // a later loss of the line is not this write's business
 
@@ -169,7 +170,7 @@ private Q_SLOTS:
         QSignalSpy finished(&write, &WriteTransfer::finished);
         write.start(sampleFrames());
         const qint64 startedMs = port.elapsedMs();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        TRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         const qint64 endedMs = port.elapsedMs();
 
         QCOMPARE(port.sent().size(), 17);

@@ -43,7 +43,14 @@ metainfo)
         echo "$out" >&2
         exit 1
     }
-    fail_unless_empty "appstreamcli validate $1" "$(grep -v 'Validation was successful' <<<"$out" || true)"
+    out=$(grep -v 'Validation was successful' <<<"$out" || true)
+    # AppStream 1.0 wants the developer's name in a <developer> block; before
+    # 1.0 that block was unknown, which 0.16 (Debian 12) notes, with its
+    # explanation, and is otherwise content with.
+    if appstreamcli --version | grep -q 'version: 0\.'; then
+        out=$(awk '/^[A-Z]: / { skip = / unknown-tag developer$/ } !skip' <<<"$out" | grep -v '^$' || true)
+    fi
+    fail_unless_empty "appstreamcli validate $1" "$out"
     ;;
 man)
     need man man-db

@@ -6,6 +6,7 @@
 #include "file/channel_file.h"
 #include "session/radio_session.h"
 #include "timer_firing.h"
+#include "try_wait.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,7 +91,7 @@ struct Session {
             session->startRead();
         }
         QVERIFY(fireTimer(&root, "Timer4"));
-        QTRY_VERIFY_WITH_TIMEOUT(!session->isBusy(), 2000);
+        TRY_VERIFY_WITH_TIMEOUT(!session->isBusy(), 2000);
     }
 
     QObject root;
@@ -171,7 +172,7 @@ private Q_SLOTS:
         const ChannelTable before = s.store->records();
 
         s.write();
-        QTRY_VERIFY(s.session->isReading());
+        TRY_VERIFY(s.session->isReading());
         QCOMPARE(s.status.constLast(), QStringLiteral("正在校验数据,,,,,,,"));
         QVERIFY(s.status.contains(QStringLiteral("数据传送完毕...")));
         s.read();
@@ -309,7 +310,7 @@ private Q_SLOTS:
         Session s(folder.filePath(QStringLiteral("qm3270.db")));
         typeTable(*s.store);
         s.write();
-        QTRY_VERIFY(!s.session->isBusy());
+        TRY_VERIFY(!s.session->isBusy());
         QCOMPARE(s.status.constLast(), QStringLiteral("数据传送完毕..."));
         QCOMPARE(s.messages.size(), blocked ? 1 : 0);
         if (!blocked) {

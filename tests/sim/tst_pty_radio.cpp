@@ -1,8 +1,9 @@
+#include "link/serial_port.h"
 #include "sim/pty_radio.h"
+#include "try_wait.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,27 +19,22 @@ namespace {
 
 // The program's end of the line, opened the way the program opens it.
 struct ProgramPort {
-    QSerialPort port;
+    SerialPort port;
+    QString device;
+    PortOpenFailure failure;
     QByteArray received;
-    QList<QSerialPort::SerialPortError> errors;
+    QStringList errors;
 
-    explicit ProgramPort(const QString& device) {
-        port.setPortName(device);
-        port.setBaudRate(QSerialPort::Baud1200);
-        port.setDataBits(QSerialPort::Data8);
-        port.setParity(QSerialPort::NoParity);
-        port.setStopBits(QSerialPort::OneStop);
-        QObject::connect(&port, &QSerialPort::readyRead, [this] { received += port.readAll(); });
-        QObject::connect(
-            &port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
-                if (e != QSerialPort::NoError && e != QSerialPort::UnsupportedOperationError) {
-                    errors.append(e);
-                    port.close();  // Qt 6.4 repeats a hang-up error until the port is closed
-                }
-            });
+    explicit ProgramPort(const QString& path) : device(path) {
+        QObject::connect(&port, &Port::received, [this] {
+            for (QString c = port.readOne(); !c.isEmpty(); c = port.readOne()) {
+                received += c.toLatin1();
+            }
+        });
+        QObject::connect(&port, &Port::failed, [this](const QString& why) { errors << why; });
     }
-    bool open() { return port.open(QIODevice::ReadWrite); }
-    void send(const QByteArray& text) { port.write(text); }
+    bool open() { return port.open(device, &failure); }
+    void send(const QByteArray& text) { port.send(text); }
 };
 
 }  // namespace
@@ -83,7 +79,7 @@ void TstPtyRadio::answersPoll() {
     QString error;
     QVERIFY2(radio.open(&error), qPrintable(error));
     ProgramPort program(radio.devicePath());
-    QVERIFY2(program.open(), qPrintable(program.port.errorString()));
+    QVERIFY2(program.open(), qPrintable(program.failure.reason));
 
     QElapsedTimer clock;
     clock.start();
@@ -93,7 +89,7 @@ void TstPtyRadio::answersPoll() {
         QCOMPARE(program.received, QByteArray());
         return;
     }
-    QTRY_COMPARE(program.received, expected);
+    TRY_COMPARE(program.received, expected);
     QVERIFY2(clock.elapsed() >= replyDelayMs, qPrintable(QString::number(clock.elapsed())));
 }
 
@@ -111,7 +107,7 @@ void TstPtyRadio::readAnswerIsPacedAtLineSpeed() {
     // About 120 characters a second, never all 320 at once as a bare pty would.
     QVERIFY2(program.received.size() >= 60 && program.received.size() <= 125,
              qPrintable(QString::number(program.received.size())));
-    QTRY_COMPARE_WITH_TIMEOUT(program.received.size(), 320, 4000);
+    TRY_COMPARE_WITH_TIMEOUT(program.received.size(), 320, 4000);
     const qint64 elapsed = clock.elapsed();
     QVERIFY2(elapsed >= 2640 && elapsed < 3500, qPrintable(QString::number(elapsed)));
     QCOMPARE(program.received, radio.engine().readAnswer());
@@ -123,17 +119,17 @@ void TstPtyRadio::answersAgainAfterThePortIsReopened() {
     QVERIFY2(radio.open(&error), qPrintable(error));
     for (int round = 0; round < 3; ++round) {
         ProgramPort program(radio.devicePath());
-        QVERIFY2(program.open(), qPrintable(program.port.errorString()));
+        QVERIFY2(program.open(), qPrintable(program.failure.reason));
         // At most the one answer that came after the last close is waiting.
         QTest::qWait(100);
         QVERIFY2(program.received.size() <= 1, program.received.constData());
         program.received.clear();
         program.send("C");
-        QTRY_COMPARE(program.received, QByteArray("C"));
+        TRY_COMPARE(program.received, QByteArray("C"));
         QVERIFY(program.errors.isEmpty());
         // Gone before the radio's answer to this poll is on the line.
         program.send("C");
-        program.port.flush();
+        TRY_VERIFY(program.port.outputDrained());
         program.port.close();
         QTest::qWait(100);
     }
@@ -151,11 +147,11 @@ void TstPtyRadio::hangUpIsSeenByTheProgram() {
     QVERIFY(program.open());
 
     program.send("C");
-    QTRY_COMPARE(program.received, QByteArray("C"));
+    TRY_COMPARE(program.received, QByteArray("C"));
     QCOMPARE(hungUp.count(), 0);
     program.send("C");
-    QTRY_COMPARE(hungUp.count(), 1);
-    QTRY_VERIFY(!program.errors.isEmpty());
+    TRY_COMPARE(hungUp.count(), 1);
+    TRY_VERIFY(!program.errors.isEmpty());
     QVERIFY(!program.port.isOpen());
     QVERIFY(!radio.isOpen());
     QCOMPARE(program.received, QByteArray("C"));
@@ -171,11 +167,11 @@ void TstPtyRadio::brokenOffWriteIsGivenUp() {
 
     const QByteArray before = radio.engine().readAnswer();
     program.send("A" + QByteArray(100, '9'));
-    QTRY_COMPARE_WITH_TIMEOUT(brokenOff.count(), 1, 3000);
+    TRY_COMPARE_WITH_TIMEOUT(brokenOff.count(), 1, 3000);
     QCOMPARE(brokenOff.at(0).at(0).toInt(), 100);
     // Back to listening: the next poll is a poll, not frame data.
     program.send("C");
-    QTRY_COMPARE(program.received, QByteArray("C"));
+    TRY_COMPARE(program.received, QByteArray("C"));
     QCOMPARE(radio.engine().readAnswer(), before);
 }
 
@@ -195,7 +191,7 @@ void TstPtyRadio::completeWriteIsSavedToTheMemoryFile() {
     program.send("A" + frames.first(150));
     QTest::qWait(100);
     program.send(frames.sliced(150));
-    QTRY_COMPARE(written.count(), 1);
+    TRY_COMPARE(written.count(), 1);
 
     QFile saved(memoryFile);
     QVERIFY(saved.open(QIODevice::ReadOnly));

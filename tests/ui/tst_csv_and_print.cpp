@@ -5,6 +5,7 @@
 #include "fake_port.h"
 #include "fake_port_lister.h"
 #include "test_files.h"
+#include "try_wait.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
 #include "ui/printer_chooser.h"
@@ -206,7 +207,7 @@ void CsvAndPrintTest::importWaitsForARead() {
     QVERIFY(!h.action("恢复备份")->isEnabled());
     QVERIFY(h.action("导出CSV")->isEnabled());
     h.port.failLine();
-    QTRY_VERIFY(h.action("导入CSV")->isEnabled());
+    TRY_VERIFY(h.action("导入CSV")->isEnabled());
     QVERIFY(h.action("恢复备份")->isEnabled());
 }
 

@@ -1,4 +1,5 @@
 #include "channels/channel_record.h"
+#include "try_wait.h"
 #include "window_harness.h"
 
 #include <QAbstractItemView>
@@ -49,7 +50,7 @@ void GridEditingTest::keysAfterClickOnSelectedCell() {
     WindowHarness::type(keys);
     WindowHarness::press(static_cast<Qt::Key>(endKey));
 
-    QTRY_COMPARE(h.field(2, kReceive), receive);
+    TRY_COMPARE(h.field(2, kReceive), receive);
     QTEST(h.field(2, kTransmit), "transmit");
     QTEST(h.messages.texts(), "messages");
     // Nothing opens on the cell later on and takes what the row now holds.
@@ -92,7 +93,7 @@ void GridEditingTest::beatBoxTakesOnlyPicks() {
     } else {
         beat->showPopup();
         QAbstractItemView* list = beat->view();
-        QTRY_VERIFY(list->isVisible());
+        TRY_VERIFY(list->isVisible());
         if (then == QLatin1String("escape list")) {
             QTest::keyClick(list, Qt::Key_Escape);
         } else {
@@ -100,7 +101,7 @@ void GridEditingTest::beatBoxTakesOnlyPicks() {
             const QRect item = list->visualRect(list->model()->index(row, 0));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
         }
-        QTRY_VERIFY(!list->isVisible());
+        TRY_VERIFY(!list->isVisible());
     }
     QTest::qWait(20);
     QTEST(h.field(4, kBeat), "beat");
@@ -130,7 +131,7 @@ void GridEditingTest::rowHeaderMarksTheCurrentRow() {
     h.clickCell(6, kChannelNumber);
     WindowHarness::type(QStringLiteral("7x"));
     WindowHarness::press(Qt::Key_Return);
-    QTRY_COMPARE(h.field(6, kChannelNumber), QStringLiteral("7x"));
+    TRY_COMPARE(h.field(6, kChannelNumber), QStringLiteral("7x"));
     QCOMPARE(header(), markerOn(6));
     h.action("保存")->trigger();  // cancelled, but a pass starts on row 1
     QCOMPARE(header(), markerOn(0));

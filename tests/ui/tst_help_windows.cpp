@@ -1,4 +1,5 @@
 #include "sheet/fonts.h"
+#include "try_wait.h"
 #include "ui/about_window.h"
 #include "ui/instructions_window.h"
 #include "ui_doubles.h"
@@ -212,7 +213,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         const QPointer<QWidget> shown = showWindow(window);
         QTest::keyClick(shown.data(), Qt::Key(key));
-        QTRY_VERIFY(shown.isNull());
+        TRY_VERIFY(shown.isNull());
         // The next show builds the window afresh.
         QVERIFY(showWindow(window) != nullptr);
         QCOMPARE(topLevelsNamed(window), 1);
@@ -282,7 +283,7 @@ private Q_SLOTS:
             QFile result(marker);
             return result.open(QIODevice::ReadOnly) ? result.readAll().trimmed() : QByteArray();
         };
-        QTRY_COMPARE(markerText(), started.toUtf8());
+        TRY_COMPARE(markerText(), started.toUtf8());
     }
 };
 

@@ -4,6 +4,7 @@
 #include "link/frame_codec.h"
 #include "test_files.h"
 #include "timer_firing.h"
+#include "try_wait.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
 #include "ui/quit_when_all_closed.h"
@@ -485,8 +486,8 @@ void MainWindowTest::lockedDatabaseRefusesReadAndOpen() {
     other.lock();
 
     h.trigger(action.toUtf8().constData());
-    QTRY_COMPARE(h.messages.shown.size(), 2);
-    QTRY_VERIFY(h.find<QAction>("退出")->isEnabled());  // the read has ended
+    TRY_COMPARE(h.messages.shown.size(), 2);
+    TRY_VERIFY(h.find<QAction>("退出")->isEnabled());  // the read has ended
 
     // The edit of row 1 is refused as the pass begins, then the new table.
     QCOMPARE(h.messages.texts(), QStringList({refusedMessage(db).text, refusedMessage(db).text}));
@@ -565,7 +566,7 @@ void MainWindowTest::writeSendsWhatIsStillInTheEditor() {
     h.trigger("写信道");
     QCOMPARE(h.field(0, kTransmit), QStringLiteral("145.00000"));
     const QString first = frame::encodeFrame(1, h.store->record(0), QStringLiteral("  7"));
-    QTRY_VERIFY(h.port.sentText().contains("A" + first.toLatin1()));
+    TRY_VERIFY(h.port.sentText().contains("A" + first.toLatin1()));
 }
 
 void MainWindowTest::unusableDatabaseIsReported() {
@@ -606,7 +607,7 @@ void MainWindowTest::smallWindowsOutliveTheMainWindow() {
     QTest::qWait(20);
     QCOMPARE(quits, 0);
     about.first()->close();
-    QTRY_COMPARE(quits, 1);
+    TRY_COMPARE(quits, 1);
 }
 
 void MainWindowTest::portChangeEndsTheTransferFirst_data() {

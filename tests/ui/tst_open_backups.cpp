@@ -3,6 +3,7 @@
 
 #include "file/channel_file.h"
 #include "test_files.h"
+#include "try_wait.h"
 #include "window_harness.h"
 
 #include <QDir>
@@ -56,7 +57,7 @@ void editTable(WindowHarness& h) {
     h.clickCell(3, kReceive);
     WindowHarness::type(QStringLiteral("440"));
     WindowHarness::press(Qt::Key_Return);
-    QTRY_COMPARE(h.field(3, kTransmit), QStringLiteral("440.00000"));
+    TRY_COMPARE(h.field(3, kTransmit), QStringLiteral("440.00000"));
     h.box("Combo1")->setCurrentIndex(2);
 }
 

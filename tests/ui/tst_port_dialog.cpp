@@ -2,6 +2,7 @@
 #include "fake_port_lister.h"
 #include "link/port_selection.h"
 #include "sheet/fonts.h"
+#include "try_wait.h"
 #include "ui/port_dialog.h"
 #include "ui_doubles.h"
 
@@ -234,7 +235,7 @@ private Q_SLOTS:
         }
         if (message.isEmpty()) {
             QVERIFY(messages_.shown.empty());
-            QTRY_VERIFY(alive.isNull());
+            TRY_VERIFY(alive.isNull());
         } else {
             QCOMPARE(messages_.shown.size(), 1);
             if (message != QStringLiteral("?")) {
@@ -255,7 +256,7 @@ private Q_SLOTS:
         const QPointer<Dialog> alive(dialog);
         clickOk(dialog);
         QCOMPARE(touches(), 0);
-        QTRY_VERIFY(alive.isNull());
+        TRY_VERIFY(alive.isNull());
     }
 
     void retryAfterBusyPort() {
@@ -273,7 +274,7 @@ private Q_SLOTS:
         clickOk(dialog);
         QVERIFY(port_->isOpen());
         QCOMPARE(port_->device(), kCom2);
-        QTRY_VERIFY(alive.isNull());
+        TRY_VERIFY(alive.isNull());
     }
 
     void okWithoutAChoiceDoesNothing_data() {
@@ -326,7 +327,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("CancelButton")),
                           Qt::LeftButton);
-        QTRY_VERIFY(alive.isNull());
+        TRY_VERIFY(alive.isNull());
         QCOMPARE(port_->isOpen(), wasOpen);
         QCOMPARE(selection_->number(), number);
         QCOMPARE(touches(), touched);
@@ -347,7 +348,7 @@ private Q_SLOTS:
         const QPointer<Dialog> alive(dialog);
         option(dialog, 2)->click();
         QTest::keyClick(dialog, Qt::Key(key));
-        QTRY_VERIFY(alive.isNull());
+        TRY_VERIFY(alive.isNull());
         QCOMPARE(port_->device(), portChanged ? kCom2 : kCom1);
     }
 
@@ -363,7 +364,7 @@ private Q_SLOTS:
         QVERIFY(option(second, 2)->isChecked());
 
         first->close();
-        QTRY_VERIFY(alive.isNull());
+        TRY_VERIFY(alive.isNull());
         Dialog* const fresh = show();
         QVERIFY(option(fresh, 1)->isChecked());  // loaded afresh from the port
     }

@@ -1,6 +1,7 @@
 #include "channels/channel_record.h"
 #include "test_files.h"
 #include "timer_firing.h"
+#include "try_wait.h"
 #include "window_harness.h"
 
 #include <QLabel>
@@ -99,13 +100,13 @@ void TableHistoryTest::replacingTheTableIsOneStep() {
     h.clickCell(3, kReceive);
     WindowHarness::type(QStringLiteral("440"));
     WindowHarness::press(Qt::Key_Return);
-    QTRY_COMPARE(h.field(3, kTransmit), QStringLiteral("440.00000"));
+    TRY_COMPARE(h.field(3, kTransmit), QStringLiteral("440.00000"));
     h.box("Combo1")->setCurrentIndex(2);
     const Shown before = shown(h);
 
     h.files.answers = {file};
     h.action(operation.toUtf8())->trigger();
-    QTRY_VERIFY(shown(h).squelch != before.squelch);
+    TRY_VERIFY(shown(h).squelch != before.squelch);
     const Shown after = shown(h);
     QVERIFY(after.rows != before.rows);
 
@@ -141,7 +142,7 @@ void TableHistoryTest::eachChangeIsOneStep() {
     if (change == QLatin1String("grid 145")) {
         WindowHarness::type(QStringLiteral("145"));
         WindowHarness::press(Qt::Key_Return);
-        QTRY_COMPARE(h.field(3, kTransmit), QStringLiteral("145.00000"));
+        TRY_COMPARE(h.field(3, kTransmit), QStringLiteral("145.00000"));
     } else if (change == QLatin1String("beat")) {
         h.box("Combo2")->setCurrentIndex(0);
         QTest::keyClick(h.box("Combo2"), Qt::Key_Down);
@@ -172,7 +173,7 @@ void TableHistoryTest::undoIsWrittenAndKeepsTheCursor() {
     h.clickCell(2, kReceive);
     WindowHarness::type(QStringLiteral("145"));
     WindowHarness::press(Qt::Key_Return);
-    QTRY_COMPARE(h.field(2, kTransmit), QStringLiteral("145.00000"));
+    TRY_COMPARE(h.field(2, kTransmit), QStringLiteral("145.00000"));
 
     WindowHarness::press(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(h.field(2, kReceive), QString());
@@ -201,7 +202,7 @@ void TableHistoryTest::entriesFollowTheStackAndTheTransfers() {
     h.clickCell(0, kBeat);
     WindowHarness::type(QStringLiteral("on"));
     WindowHarness::press(Qt::Key_Return);
-    QTRY_COMPARE(entries(), (QList<bool>{true, false}));
+    TRY_COMPARE(entries(), (QList<bool>{true, false}));
     h.action("撤销")->trigger();
     QCOMPARE(entries(), (QList<bool>{false, true}));
 
@@ -211,7 +212,7 @@ void TableHistoryTest::entriesFollowTheStackAndTheTransfers() {
     QCOMPARE(h.field(0, kBeat), QString());
     while (fireTimer(h.window.get(), "Timer1")) {
     }
-    QTRY_COMPARE(h.find<QLabel>("Label2")->text(), QStringLiteral("数据传送完毕..."));
+    TRY_COMPARE(h.find<QLabel>("Label2")->text(), QStringLiteral("数据传送完毕..."));
     QCOMPARE(entries(), (QList<bool>{false, true}));
 }
 

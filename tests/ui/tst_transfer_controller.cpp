@@ -2,6 +2,7 @@
 #include "channels/channel_table_model.h"
 #include "fake_port.h"
 #include "timer_firing.h"
+#include "try_wait.h"
 #include "ui/transfer_controller.h"
 #include "ui_doubles.h"
 
@@ -155,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(w.menus(), (QList<bool>{true, false, false, false, false, false}));
         QVERIFY(w.model->isLocked());
         QVERIFY(fireTimer(&w.widget, "Timer4"));
-        QTRY_VERIFY(!w.controller->isBusy());
+        TRY_VERIFY(!w.controller->isBusy());
 
         QCOMPARE(w.squelch->currentText(), QStringLiteral("7"));
         QVERIFY(tableCompleteWhenSquelchChanged);
@@ -228,11 +229,11 @@ private Q_SLOTS:
             w.controller->startRead();
             QVERIFY(fireTimer(&w.widget, "Timer4"));
             if (fault == QLatin1String("pull") || fault == QLatin1String("port")) {
-                QTRY_COMPARE(w.progress->value(), 12);  // three channels in
+                TRY_COMPARE(w.progress->value(), 12);  // three channels in
                 cut();
                 w.port.deliver(radioMemory().mid(70));  // nothing takes the rest
             }
-            QTRY_VERIFY_WITH_TIMEOUT(!w.controller->isBusy(), 2000);
+            TRY_VERIFY_WITH_TIMEOUT(!w.controller->isBusy(), 2000);
         }
 
         QCOMPARE(w.messages.texts(), QStringList{message});

@@ -11,6 +11,7 @@
 #include "sim/built_in_radio.h"
 #include "sim/pty_radio.h"
 #include "test_files.h"
+#include "try_wait.h"
 #include "ui/main_window.h"
 #include "ui_doubles.h"
 
@@ -321,10 +322,10 @@ void WindowE2eTest::writeThenReadBack() {
     Window window(folder.path(), radio.device());
     const ChannelTable table = writtenTable();
     window.fill(table, kWrittenSquelch);
-    QTRY_VERIFY(window.saw(kReady));
+    TRY_VERIFY(window.saw(kReady));
 
     window.trigger("写信道");
-    QTRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
+    TRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
     // Around the write only the ready watch's polls.
     QByteArray heard = radio.received();
     const QByteArray write = writeFor(table, kWrittenSquelch);
@@ -335,7 +336,7 @@ void WindowE2eTest::writeThenReadBack() {
     window.fill(emptyTable(), QStringLiteral("0"));
     QCOMPARE(window.shown(), shownAfterRead(emptyTable()));
     window.trigger("读信道");
-    QTRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
+    TRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
     QCOMPARE(window.shown(), shownAfterRead(table));
     QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
     QCOMPARE(window.texts(), QStringList());
@@ -389,15 +390,15 @@ void WindowE2eTest::radioFaults() {
     window.fill(table, kWrittenSquelch);
     const QStringList tableBefore = window.shown();
     if (radioAnswersPolls) {
-        QTRY_VERIFY(window.saw(kReady));
+        TRY_VERIFY(window.saw(kReady));
     }
 
     window.trigger(write ? "写信道" : "读信道");
     if (message.isEmpty()) {
-        QTRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
+        TRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
         QCOMPARE(window.texts(), QStringList());
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(!window.messages.shown.isEmpty(), kTransferTimeoutMs);
+        TRY_VERIFY_WITH_TIMEOUT(!window.messages.shown.isEmpty(), kTransferTimeoutMs);
         QCOMPARE(window.texts(), QStringList{message});
         QCOMPARE(window.messages.shown.constFirst().message.title, kErrorTitle);
         QVERIFY(!window.saw(kWriteDone) && !window.saw(kReadDone));
@@ -453,10 +454,10 @@ void WindowE2eTest::verifyAfterWrite() {
     QElapsedTimer clock;
     clock.start();
     window.trigger("写信道");
-    QTRY_VERIFY_WITH_TIMEOUT(window.saw(QStringLiteral("正在校验数据,,,,,,,")), kTransferTimeoutMs);
+    TRY_VERIFY_WITH_TIMEOUT(window.saw(QStringLiteral("正在校验数据,,,,,,,")), kTransferTimeoutMs);
     QVERIFY(!window.find<QAction>("写信道")->isEnabled());
     QVERIFY(!window.find<QMenu>("系统")->menuAction()->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(window.menusEnabled(), 2 * kTransferTimeoutMs);
+    TRY_VERIFY_WITH_TIMEOUT(window.menusEnabled(), 2 * kTransferTimeoutMs);
     qInfo("write with verify: %lld ms", clock.elapsed());
     QCOMPARE(window.status()->text(), status);
     QCOMPARE(window.texts(), message.isEmpty() ? QStringList() : QStringList{message});
@@ -505,16 +506,16 @@ void WindowE2eTest::digitAheadOfTheAnswer() {
     QVERIFY(!radio.device().isEmpty());
     Window window(folder.path(), radio.device());
     window.fill(emptyTable(), QStringLiteral("0"));
-    QTRY_VERIFY(window.saw(kReady));
+    TRY_VERIFY(window.saw(kReady));
 
     window.trigger("读信道");
     if (reads) {
-        QTRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
+        TRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
         QCOMPARE(window.texts(), QStringList());
         QCOMPARE(window.shown(), shownAfterRead(table));
         QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(!window.messages.shown.isEmpty(), kTransferTimeoutMs);
+        TRY_VERIFY_WITH_TIMEOUT(!window.messages.shown.isEmpty(), kTransferTimeoutMs);
         QCOMPARE(window.texts(), QStringList{kReadFailed});
         QVERIFY(!window.saw(kReadDone));
         QCOMPARE(window.shown(), shownAfterRead(emptyTable()));
@@ -536,9 +537,9 @@ void WindowE2eTest::builtInRadioKeepsItsMemoryOverARestart() {
         QVERIFY(QFile::exists(memoryFile));
         Window window(folder.path(), radio.devicePath());
         window.fill(table, kWrittenSquelch);
-        QTRY_VERIFY(window.saw(kReady));
+        TRY_VERIFY(window.saw(kReady));
         window.trigger("写信道");
-        QTRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
+        TRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
     }
     QTemporaryDir otherFolder;
     PtyRadio radio;
@@ -546,7 +547,7 @@ void WindowE2eTest::builtInRadioKeepsItsMemoryOverARestart() {
     Window window(otherFolder.path(), radio.devicePath());
     QCOMPARE(window.shown(), shownAfterRead(emptyTable()));
     window.trigger("读信道");
-    QTRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
+    TRY_VERIFY_WITH_TIMEOUT(window.saw(kReadDone), kTransferTimeoutMs);
     QCOMPARE(window.shown(), shownAfterRead(table));
     QCOMPARE(window.squelch()->currentText(), kWrittenSquelch);
     QCOMPARE(window.texts(), QStringList());
@@ -648,7 +649,7 @@ void WindowE2eTest::endingKeepsThePendingEdit() {
         // Xvfb picks a free display and names it on its output.
         display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        QTRY_VERIFY_WITH_TIMEOUT(display.canReadLine(), 10000);
+        TRY_VERIFY_WITH_TIMEOUT(display.canReadLine(), 10000);
         environment.insert(QStringLiteral("DISPLAY"),
                            QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -696,7 +697,7 @@ void WindowE2eTest::programEndsCleanlyOnASignal() {
     program.start(kWindowProgram,
                   {QStringLiteral("--db"), folder.filePath(QStringLiteral("qm3270.db")),
                    QStringLiteral("--port"), radio.device()});
-    QTRY_VERIFY(radio.received().contains('C'));  // the window's event loop runs
+    TRY_VERIFY(radio.received().contains('C'));  // the window's event loop runs
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(kTransferTimeoutMs));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);

@@ -4,6 +4,7 @@
 #include "fake_port.h"
 #include "fake_port_lister.h"
 #include "timer_firing.h"
+#include "try_wait.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
 #include "ui_doubles.h"
@@ -66,7 +67,7 @@ struct WindowHarness {
         editor->setText(text);
         if (pressEnter) {
             QTest::keyClick(editor, Qt::Key_Return);
-            QTRY_VERIFY(!grid()->indexWidget(index));  // the delegate commits on the next turn
+            TRY_VERIFY(!grid()->indexWidget(index));  // the delegate commits on the next turn
         }
     }
 
