@@ -2,6 +2,7 @@
 #include "fake_port_lister.h"
 #include "link/port_list_model.h"
 #include "link/port_return_watch.h"
+#include "try_wait.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -134,14 +135,14 @@ private Q_SLOTS:
         QCOMPARE(lost.count(), 1);
         QVERIFY(watch.isLost());
         lister.plug(usb0, 0x1a86, 0x7523, QStringLiteral("S2"));
-        QTRY_COMPARE(other.count(), 1);
+        TRY_COMPARE(other.count(), 1);
         QTest::qWait(50);
         QCOMPARE(other.count(), 1);
         QCOMPARE(port.openAttempts().size(), 1);  // never opened
 
         lister.pullAll();
         lister.plug(usb0, 0x1a86, 0x7523, QStringLiteral("S1"));
-        QTRY_COMPARE(returned.count(), 1);
+        TRY_COMPARE(returned.count(), 1);
         QCOMPARE(returned.at(0).at(0).toString(), usb0);
         QVERIFY(port.isOpen());
         QVERIFY(!watch.isLost());

@@ -8,6 +8,7 @@
 #include "radio_process.h"
 #include "session/port_keeper.h"
 #include "session/port_memory.h"
+#include "try_wait.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -43,20 +44,20 @@ private Q_SLOTS:
         QSignalSpy ready(&watch, &ReadyWatch::ready);
         QObject::connect(&keeper, &PortKeeper::returned, &watch, &ReadyWatch::start);
         watch.start();
-        QTRY_COMPARE(ready.count(), 1);
+        TRY_COMPARE(ready.count(), 1);
         QCOMPARE(keeper.statusText(), "端口：" + link);
 
         radio.reset();
         QElapsedTimer clock;
         clock.start();
-        QTRY_COMPARE_WITH_TIMEOUT(keeper.statusText(), "端口：" + link + "（已断开）", 500);
+        TRY_COMPARE_WITH_TIMEOUT(keeper.statusText(), "端口：" + link + "（已断开）", 500);
         qInfo("lost after %lld ms", clock.elapsed());
 
         radio = std::make_unique<RadioProcess>(kRadio, arguments);
         clock.restart();
-        QTRY_COMPARE_WITH_TIMEOUT(keeper.statusText(), "端口：" + link, 2000);
+        TRY_COMPARE_WITH_TIMEOUT(keeper.statusText(), "端口：" + link, 2000);
         qInfo("back after %lld ms", clock.elapsed());
-        QTRY_COMPARE(ready.count(), 2);  // polled again, and the radio answered
+        TRY_COMPARE(ready.count(), 2);  // polled again, and the radio answered
     }
 };
 

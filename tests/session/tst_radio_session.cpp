@@ -282,7 +282,7 @@ private Q_SLOTS:
         if (trouble == Trouble::PortChangedInRead || trouble == Trouble::PortChangedInWrite) {
             s.session->stopTransfers();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!s.session->isBusy(), 2000);
+        TRY_VERIFY_WITH_TIMEOUT(!s.session->isBusy(), 2000);
 
         QCOMPARE(s.store->records(), before);
         QCOMPARE(s.squelch, QStringLiteral("7"));

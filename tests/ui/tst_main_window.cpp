@@ -704,7 +704,7 @@ void MainWindowTest::statusBarShowsThePortAndTheLastOutcome() {
             h.window->centralWidget()->geometry().bottom());
 
     h.trigger("读信道");
-    QTRY_COMPARE(h.messages.shown.size(), 1);
+    TRY_COMPARE(h.messages.shown.size(), 1);
     QCOMPARE(h.messages.shown.at(0).message.detail,
              QStringLiteral("端口 COM1 上没有对讲机应答。请检查对讲机已开机、电缆已插好，"
                             "或在“系统设置”→“选择端口”中选择其它端口。"));

@@ -395,13 +395,13 @@ private Q_SLOTS:
         devices->setCurrentIndex(1);
         lister_.plug(QStringLiteral("/dev/ttyUSB1"), 0x10c4, 0xea60);
         lister_.listed.removeAt(1);  // ttyACM0 pulled out
-        QTRY_COMPARE_WITH_TIMEOUT(devices->count(), 2, 2000);
-        QTRY_COMPARE_WITH_TIMEOUT(devices->itemText(1),
-                                  QStringLiteral("/dev/ttyUSB1  CP210x (10c4:ea60)"), 2000);
+        TRY_COMPARE_WITH_TIMEOUT(devices->count(), 2, 2000);
+        TRY_COMPARE_WITH_TIMEOUT(devices->itemText(1),
+                                 QStringLiteral("/dev/ttyUSB1  CP210x (10c4:ea60)"), 2000);
         QCOMPARE(devices->currentText(), kUsbRow);
         option(dialog, 3)->click();
         clickOk(dialog);
-        QTRY_VERIFY(alive.isNull());
+        TRY_VERIFY(alive.isNull());
         QCOMPARE(port_->device(), kUsbById);
     }
 
