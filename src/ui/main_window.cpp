@@ -138,10 +138,12 @@ namespace {
 const QString kVerifyKey = QStringLiteral("verifyAfterWrite");
 }
 
-// 写后校验 is off the first time and then as the user left it.
+// 写后校验 is on the first time and then as the user left it: the radio never
+// acknowledges a write, so without the read-back a radio that is switched off
+// would be reported as written.
 void MainWindow::connectVerifyChoice() {
     const bool on =
-        services_.settings != nullptr && services_.settings->value(kVerifyKey, false).toBool();
+        services_.settings == nullptr || services_.settings->value(kVerifyKey, true).toBool();
     menus_.verify->setChecked(on);
     transfers_->session().setVerifyAfterWrite(on);
     connect(menus_.verify, &QAction::toggled, this, [this](bool checked) {
