@@ -10,6 +10,8 @@
 #include "ui/channel_file_actions.h"
 #include "ui/channel_grid.h"
 #include "ui/csv_and_print_actions.h"
+#include "ui/focus_keeper.h"
+#include "ui/grid_clipboard.h"
 #include "ui/instructions_window.h"
 #include "ui/message_presenter.h"
 #include "ui/port_dialog.h"
@@ -25,6 +27,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 
 namespace qm3270 {
@@ -39,7 +42,6 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
 
     auto* body = new QWidget(this);
     body->setObjectName(QStringLiteral("body"));
-    body->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(body);
 
     model_ = new ChannelTableModel(
@@ -47,16 +49,20 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     controls_ = buildMainControls(body);
     grid_ = new ChannelGrid(services_.store, *model_, body);
     placeChannelGrid(grid_);
+    keepGridFitted(body, grid_);
+    setUpKeyboard(controls_, grid_);
+    // Every message below is shown through it: focus goes back where it was.
+    focusKeeper_ = std::make_unique<FocusKeeper>(services_.messages, *grid_);
+    MessagePresenter& messages = *focusKeeper_;
     menus_ = buildMainMenus(menuBar());
-    history_ =
-        new TableHistory(services_.store, *grid_, *controls_.squelch, services_.messages, this);
+    history_ = new TableHistory(services_.store, *grid_, *controls_.squelch, messages, this);
+    new GridClipboard(*grid_, services_.store, *history_, messages, this);
 
-    fileActions_ =
-        std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
-                                             services_.files, services_.messages, *history_, this);
-    csvAndPrint_ = std::make_unique<CsvAndPrintActions>(CsvAndPrintActions::Services{
-        services_.store, *grid_, *controls_.squelch, *fileActions_, services_.files,
-        services_.messages, services_.printers, this});
+    fileActions_ = std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
+                                                        services_.files, messages, *history_, this);
+    csvAndPrint_ = std::make_unique<CsvAndPrintActions>(
+        CsvAndPrintActions::Services{services_.store, *grid_, *controls_.squelch, *fileActions_,
+                                     services_.files, messages, services_.printers, this});
 
     TransferWidgets widgets;
     widgets.readAction = menus_.read;
@@ -69,11 +75,29 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     widgets.progress = controls_.progress;
     widgets.squelch = controls_.squelch;
     widgets.history = history_;
-    transfers_ = new TransferController(widgets, services_.store, *model_, services_.port,
-                                        services_.messages, services_.timing, this);
+    transfers_ = new TransferController(widgets, services_.store, *model_, services_.port, messages,
+                                        services_.timing, this);
 
     connectActions();
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    fitToScreen();
+}
+
+// The designed size is the least the window takes, unless the screen (at its
+// scale factor) is smaller: then the window fits it and the grid scrolls.
+void MainWindow::fitToScreen() {
+    const int menuHeight = menuBar()->sizeHint().height();
+    QSize room(kClientWidth, kClientHeight);
+    if (const QScreen* place = screen()) {
+        const QSize available = place->availableGeometry().size() - QSize(0, menuHeight);
+        if (available.width() < room.width() || available.height() < room.height()) {
+            // Room too for the window manager's title bar and borders, which
+            // the window cannot ask about before it is shown.
+            constexpr int kFrame = 40;
+            room = room.boundedTo(available - QSize(kFrame / 2, kFrame));
+        }
+    }
+    centralWidget()->setMinimumSize(room);
+    resize(room.width(), room.height() + menuHeight);
 }
 
 // A program that ends without closing its window (the event loop told to quit)
@@ -83,7 +107,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::connectActions() {
-    attachSquelchLimit(controls_.squelch, services_.messages, this);
+    attachSquelchLimit(controls_.squelch, *focusKeeper_, this);
     attachBeatPick(controls_.beat, services_.store, *history_);
     history_->attachActions(menus_.undo, menus_.redo);
     connect(transfers_, &TransferController::busyChanged, history_, &TableHistory::setBusy);
@@ -110,7 +134,7 @@ void MainWindow::connectActions() {
     });
     connect(menus_.port, &QAction::triggered, this, [this] {
         showPortDialog(this,
-                       {portSelection_, services_.messages, services_.deviceForNumber,
+                       {portSelection_, *focusKeeper_, services_.deviceForNumber,
                         SerialPort::availableDevices(), [this] { transfers_->stopTransfers(); }});
     });
     // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
@@ -164,8 +188,12 @@ void MainWindow::startUp() {
     transfers_->startReadyWatch();
 }
 
+void MainWindow::openFile(const QString& path) {
+    fileActions_->openNamed(path);
+}
+
 void MainWindow::showMessage(const UserMessage& message) {
-    services_.messages.show(this, message);
+    focusKeeper_->show(this, message);
 }
 
 void MainWindow::commitPendingEdits() {
@@ -195,7 +223,7 @@ void MainWindow::shutDown() {
     }
     shutDown_ = true;
     grid_->finishEditing();
-    keepTableAtExit(services_.store, controls_.squelch->currentText(), services_.messages, this);
+    keepTableAtExit(services_.store, controls_.squelch->currentText(), *focusKeeper_, this);
     transfers_->shutDown();
     services_.port.close();
     Q_EMIT closed();

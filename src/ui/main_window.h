@@ -14,6 +14,7 @@ class ChannelFileActions;
 class ChannelGrid;
 class ChannelTableModel;
 class CsvAndPrintActions;
+class FocusKeeper;
 class TableHistory;
 class TransferController;
 
@@ -30,6 +31,10 @@ public:
     // port (its messages shown over the window) and starts the ready watch.
     void startUp();
 
+    // Opens the channel file `path` as 打开 does once its dialog has chosen it:
+    // the same checks, the same backup, one step of the history.
+    void openFile(const QString& path);
+
     // What is still in a cell editor goes into its row, and the row's pending
     // edit into the database, as the window's close does first.
     void commitPendingEdits();
@@ -45,10 +50,12 @@ protected:
 private:
     void connectActions();
     void connectVerifyChoice();
+    void fitToScreen();
     void showMessage(const UserMessage& message);
     void shutDown();
 
     MainWindowServices services_;
+    std::unique_ptr<FocusKeeper> focusKeeper_;
     PortSelection portSelection_;
     ChannelTableModel* model_;
     MainControls controls_;
