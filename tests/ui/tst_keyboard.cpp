@@ -5,6 +5,7 @@
 #include "window_harness.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QMessageBox>
 #include <QtTest>
 
@@ -38,6 +39,7 @@ private slots:
     void beatPastedInTheBoxsForm();
     void pasteThatDoesNotFitIsRefusedOnce();
     void shortcutsReachTheFileMenu();
+    void namesForAScreenReader();
 };
 
 void KeyboardTest::tabLeavesTheGrid() {
@@ -172,6 +174,18 @@ void KeyboardTest::shortcutsReachTheFileMenu() {
     WindowHarness::press(Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(h.files.startedWith.size(), 2);  // both dialogs came up (and were cancelled)
     QCOMPARE(h.grid()->currentIndex(), h.grid()->model()->index(9, kTransmit));
+}
+
+// What a screen reader says for each control, and where Alt with a caption's
+// letter would take the keyboard.
+void KeyboardTest::namesForAScreenReader() {
+    WindowHarness h;
+    QCOMPARE(h.box("Combo1")->accessibleName(), QStringLiteral("静噪级别"));
+    QCOMPARE(h.box("Combo2")->accessibleName(), QStringLiteral("拍频"));
+    QCOMPARE(h.grid()->accessibleName(), QStringLiteral("信道表"));
+    QCOMPARE(h.find<QWidget>("ProgressBar1")->accessibleName(), QStringLiteral("传送进度"));
+    QCOMPARE(h.find<QLabel>("Label4")->buddy(), h.box("Combo1"));
+    QCOMPARE(h.find<QLabel>("Label5")->buddy(), h.box("Combo2"));
 }
 
 QTEST_MAIN(KeyboardTest)

@@ -268,7 +268,7 @@ int runWindowChild(int argc, char* argv[]) {
         return 4;
     }
     editor->setText(kPendingEdit);
-    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClick(editor, Qt::Key_Tab);  // Enter would move on and commit the row
     if (!QTest::qWaitFor([&] { return store->hasPendingEdit() && !grid->indexWidget(cell); })) {
         return 5;
     }
@@ -540,6 +540,7 @@ void WindowE2eTest::builtInRadioKeepsItsMemoryOverARestart() {
         Window window(folder.path(), radio.devicePath());
         window.fill(table, kWrittenSquelch);
         QTRY_VERIFY(window.saw(kReady));
+        window.trigger("写后校验");  // the read after the restart is the check
         window.trigger("写信道");
         QTRY_VERIFY_WITH_TIMEOUT(window.saw(kWriteDone), kTransferTimeoutMs);
     }
