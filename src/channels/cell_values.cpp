@@ -23,7 +23,7 @@ UserMessage pasteRefused(const QString& reason) {
 }  // namespace
 
 QString normalisedBeat(const QString& typed) {
-    const QString word = typed.trimmed().toLower();
+    QString word = typed.trimmed().toLower();
     if (word == QStringLiteral("on") || word == QStringLiteral("off")) {
         return word;
     }

@@ -9,6 +9,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace qm3270 {
 
 namespace {
@@ -41,9 +43,9 @@ bool sameChannel(const ChannelRecord& a, const ChannelRecord& b) {
 
 }  // namespace
 
-BackupBrowser::BackupBrowser(const QString& folder, const ChannelFile& now, QWidget* parent)
+BackupBrowser::BackupBrowser(const QString& folder, ChannelFile now, QWidget* parent)
     : QDialog(parent),
-      now_(now),
+      now_(std::move(now)),
       list_(table(this, "backups",
                   {QStringLiteral("时间"), QStringLiteral("事件"), QStringLiteral("静噪级别")})),
       channels_(

@@ -18,7 +18,7 @@ class BackupBrowser : public QDialog {
     Q_OBJECT
 
 public:
-    BackupBrowser(const QString& folder, const ChannelFile& now, QWidget* parent = nullptr);
+    BackupBrowser(const QString& folder, ChannelFile now, QWidget* parent = nullptr);
 
     // The path of the backup chosen, empty when the user cancelled.
     static QString choose(QWidget* parent, const QString& folder, const ChannelFile& now);
