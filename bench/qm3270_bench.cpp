@@ -74,7 +74,7 @@ class NoFiles : public FileChooser {
 public:
     QString chooseOpen(QWidget*, const QString&) override { return {}; }
     QString chooseSave(QWidget*, const QString&) override { return {}; }
-    QString chooseOpenIn(QWidget*, const QString&) override { return {}; }
+    QString chooseBackup(QWidget*, const QString&, const ChannelFile&) override { return {}; }
     QString chooseCsvOpen(QWidget*, const QString&) override { return {}; }
     QString chooseCsvSave(QWidget*, const QString&) override { return {}; }
 };

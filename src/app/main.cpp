@@ -1,6 +1,7 @@
 // qm3270: the desktop channel programmer for the QM3270 radio.
 
 #include "app/program_end.h"
+#include "app/qt_options.h"
 #include "channels/channel_store.h"
 #include "link/serial_line.h"
 #include "sheet/fonts.h"
@@ -29,6 +30,7 @@ struct Options {
     QString databasePath;
     std::optional<QString> port;
     std::optional<QString> trace;
+    std::optional<QString> file;  // opened at start-up as 打开 would
     bool simulate = false;
 };
 
@@ -59,7 +61,16 @@ Options readOptions(int argc, char* argv[]) {
         QStringLiteral("Append every character in and out of the serial port to FILE."),
         QStringLiteral("FILE"));
     parser.addOptions({db, port, simulate, trace});
-    parser.process(probe);  // answers --help, --version and usage errors, and exits
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A channel file (.doc) to open at start-up."),
+                                 QStringLiteral("[FILE]"));
+    // Answers --help, --version and usage errors, and exits. Qt's own options
+    // (-style, -platform, …) are the QApplication's, made further down.
+    parser.process(withoutQtOptions(QCoreApplication::arguments()));
+    if (parser.positionalArguments().size() > 1) {
+        std::fputs("qm3270: one FILE at most; see --help\n", stderr);
+        std::exit(1);
+    }
 
     Options options;
     options.databasePath = parser.value(db);
@@ -69,6 +80,9 @@ Options readOptions(int argc, char* argv[]) {
     options.simulate = parser.isSet(simulate);
     if (parser.isSet(trace)) {
         options.trace = parser.value(trace);
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        options.file = parser.positionalArguments().constFirst();
     }
     return options;
 }
@@ -147,5 +161,8 @@ int main(int argc, char* argv[]) {
 
     MainWindow window(services);
     window.startUp();
+    if (options.file) {
+        window.openFile(*options.file);  // a file opened from the desktop
+    }
     return runUntilEnd(window, *store);
 }

@@ -1,5 +1,6 @@
 #include "channels/channel_table_model.h"
 
+#include "channels/cell_values.h"
 #include "channels/channel_store.h"
 #include "channels/edit_rules.h"
 #include "channels/messages.h"
@@ -73,7 +74,8 @@ bool ChannelTableModel::setData(const QModelIndex& index, const QVariant& value,
     // The cell being edited is on the grid's current row; make sure the store
     // agrees, so the typed text stays pending there like any edit of that row.
     store_.setCurrentRow(row);
-    if (!store_.setField(row, column, value.toString())) {
+    const QString text = column == kBeat ? normalisedBeat(value.toString()) : value.toString();
+    if (!store_.setField(row, column, text)) {
         return false;
     }
     if (column != kReceive && column != kTransmit) {

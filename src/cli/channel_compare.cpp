@@ -40,20 +40,26 @@ int reportDifferences(const QStringList& sent, const QStringList& received, cons
     return static_cast<int>(channels.size());
 }
 
-int compareWithRadio(RadioLine& line, const QStringList& sent, const QString& path,
-                     const QString& what) {
+Comparison compareWithRadio(RadioLine& line, const QStringList& sent, const QString& path,
+                            const QString& what) {
     const auto answer = line.read();
     if (const auto* failure = std::get_if<QString>(&answer)) {
-        return fail(kRadioFailure, what, *failure);
+        return {fail(kRadioFailure, what, *failure),
+                QStringLiteral("cannot %1: ").arg(what) + *failure};
     }
     const int differences = reportDifferences(sent, std::get<QStringList>(answer));
     if (differences > 0) {
-        printError(QStringLiteral("qm3270-cli: %1 of 16 channels differ from %2\n")
-                       .arg(differences)
-                       .arg(path));
-        return kDifferent;
+        const QString summary =
+            QStringLiteral("%1 of 16 channels differ from ").arg(differences) + path;
+        printError(QStringLiteral("qm3270-cli: ") + summary + u'\n');
+        return {kDifferent, QStringLiteral("cannot verify: ") + summary};
     }
-    return kSuccess;
+    return {kSuccess, QStringLiteral("verified")};
+}
+
+int printResult(const QString& device, int status, const QString& result) {
+    printOut(device + QStringLiteral(": ") + result + u'\n');
+    return status;
 }
 
 }  // namespace qm3270::cli

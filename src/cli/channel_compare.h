@@ -16,10 +16,21 @@ class RadioLine;
 int reportDifferences(const QStringList& sent, const QStringList& received,
                       const QString& prefix = {});
 
+// How a comparison with a radio ended: the exit status and the result line a
+// run over several radios prints for it ("verified", "cannot verify: ...").
+struct Comparison {
+    int status;
+    QString result;
+};
+
 // Reads the radio on `line` and compares it with the frames of the channel
 // file `path`: a failed read is reported as "cannot `what`: ..." (radio
 // failure), differences channel by channel and in a closing line (status 5).
-int compareWithRadio(RadioLine& line, const QStringList& sent, const QString& path,
-                     const QString& what);
+Comparison compareWithRadio(RadioLine& line, const QStringList& sent, const QString& path,
+                            const QString& what);
+
+// The one line on standard output that tells how `device` ended ("DEV: written"),
+// as every radio of a run over several gets; returns `status`.
+int printResult(const QString& device, int status, const QString& result);
 
 }  // namespace qm3270::cli

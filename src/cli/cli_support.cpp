@@ -1,6 +1,9 @@
 #include "cli/cli_support.h"
 
 #include "cli/cli_command.h"
+#include "file/messages.h"
+
+#include <QFile>
 
 #include <cstdio>
 
@@ -99,15 +102,32 @@ std::variant<ChannelFile, int> parseAndOpenFile(QCommandLineParser& parser,
     return openChannelFile(parser.positionalArguments().constFirst());
 }
 
+namespace {
+
+// "-" names the standard input, as it does for other tools: a table can come
+// through a pipe. It is read as a file is, no more than the limit and a byte.
+std::variant<ChannelFile, UserMessage> readStandardInputChannelFile() {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) {
+        return UserMessage{
+            QString::fromUtf16(file_messages::kCannotOpen), {}, {}, in.errorString()};
+    }
+    return parseChannelFile(in.read(kChannelFileMaxBytes + 1));
+}
+
+}  // namespace
+
 std::variant<ChannelFile, int> openChannelFile(const QString& path) {
-    auto opened = readChannelFile(path);
+    auto opened =
+        path == QStringLiteral("-") ? readStandardInputChannelFile() : readChannelFile(path);
     if (const auto* message = std::get_if<UserMessage>(&opened)) {
-        // Only a file that cannot be opened has a reason from the system.
-        if (!message->detail.isEmpty()) {
-            return fail(kBadInput, QStringLiteral("open %1").arg(path),
-                        message->text + QStringLiteral(" (") + message->detail + u')');
-        }
-        return fail(kBadInput, QStringLiteral("read %1").arg(path), message->text);
+        // The line names the file already; the reason follows without it.
+        QString reason = message->detail;
+        reason.remove(0, reason.startsWith(path + u'：') ? path.size() + 1 : 0);
+        const bool unreadable = message->text == QString::fromUtf16(file_messages::kCannotOpen);
+        return fail(kBadInput,
+                    (unreadable ? QStringLiteral("open ") : QStringLiteral("read ")) + path,
+                    message->text + QStringLiteral(" (") + reason + u')');
     }
     return std::get<ChannelFile>(std::move(opened));
 }

@@ -1,5 +1,6 @@
 #include "cli/radio_fleet.h"
 
+#include "cli/channel_compare.h"
 #include "cli/cli_command.h"
 #include "cli/cli_support.h"
 
@@ -87,7 +88,7 @@ void RadioFleet::waitForAll() {
 
 void RadioFleet::printResults() const {
     for (const auto& radio : radios_) {
-        printOut(radio->device + QStringLiteral(": ") + radio->result + u'\n');
+        printResult(radio->device, radio->status, radio->result);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "link/frame_codec.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <map>
 #include <optional>
@@ -127,6 +128,12 @@ int runRead(const QStringList& arguments) {
     const auto& devices = std::get<QStringList>(ports);
     const CliBackups backups = CliBackups::fromCommandLine(parser);
     if (devices.size() == 1) {
+        // A read takes seconds and the radio's answer would then be lost: a
+        // folder where the file should go is told before anything is read.
+        if (parser.isSet(output) && QFileInfo(parser.value(output)).isDir()) {
+            return fail(kBadInput, QStringLiteral("save ") + parser.value(output),
+                        QStringLiteral("it is a folder (with one --port, -o names a file)"));
+        }
         return readOne(devices.constFirst(), parser.value(trace),
                        parser.isSet(output) ? std::optional(parser.value(output)) : std::nullopt,
                        backups);

@@ -13,7 +13,8 @@ QString cell(const Field& field) {
 
 int runShow(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Prints the channel file FILE as a table."));
+    parser.setApplicationDescription(
+        QStringLiteral("Prints the channel file FILE ('-': standard input) as a table."));
     const auto opened = parseAndOpenFile(parser, arguments);
     if (const int* status = std::get_if<int>(&opened)) {
         return *status;

@@ -12,7 +12,8 @@ int runVerify(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Reads the radio and compares it with the channel file FILE as 'write --verify' does,\n"
-        "without writing anything: each channel that differs is named on standard error.\n"
+        "without writing anything: each channel that differs is named on standard error,\n"
+        "and one line on standard output says 'DEV: verified' or 'DEV: cannot ...'.\n"
         "Exit status 0: the radio holds FILE; 5: it differs; 4: the port or the radio failed;\n"
         "2 and 3: FILE cannot be read, or holds data that 'write' would refuse."));
     const QCommandLineOption port = portOption();
@@ -40,10 +41,13 @@ int runVerify(const QStringList& arguments) {
     const auto& frames = std::get<QStringList>(built);
 
     RadioLine line;
-    if (const auto status = line.openTraced(parser.value(port), parser.value(trace))) {
+    const QString device = parser.value(port);
+    if (const auto status = line.openTraced(device, parser.value(trace))) {
         return *status;
     }
-    return compareWithRadio(line, frames, path, QStringLiteral("read the radio"));
+    const Comparison compared =
+        compareWithRadio(line, frames, path, QStringLiteral("read the radio"));
+    return printResult(device, compared.status, compared.result);
 }
 
 }  // namespace

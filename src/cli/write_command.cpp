@@ -24,21 +24,29 @@ int saveWrittenBackup(const CliBackups& backups, const ChannelFile& file, int st
     return status;
 }
 
+// One radio ends with the result line that each radio of several gets, beside
+// the reasons on standard error.
 int writeOne(const QString& device, const QString& trace, bool verify, const QString& path,
              const ChannelFile& file, const QStringList& frames, const CliBackups& backups) {
     RadioLine line;
-    if (const auto status = line.openTraced(device, trace)) {
-        return *status;
+    if (!trace.isEmpty() && !line.traceTo(trace)) {
+        return kBadInput;
+    }
+    if (const auto reason = line.openPort(device)) {
+        return printResult(device, fail(kRadioFailure, QStringLiteral("open ") + device, *reason),
+                           QStringLiteral("cannot open: ") + *reason);
     }
     if (const auto failure = line.write(frames)) {
-        return fail(kRadioFailure, QStringLiteral("write the radio"), *failure);
+        return printResult(device, fail(kRadioFailure, QStringLiteral("write the radio"), *failure),
+                           QStringLiteral("cannot write the radio: ") + *failure);
     }
     const int status = saveWrittenBackup(backups, file, kSuccess);
     if (!verify) {
-        return status;
+        return printResult(device, status, QStringLiteral("written"));
     }
-    return std::max(status,
-                    compareWithRadio(line, frames, path, QStringLiteral("read the radio back")));
+    const Comparison compared =
+        compareWithRadio(line, frames, path, QStringLiteral("read the radio back"));
+    return printResult(device, std::max(status, compared.status), compared.result);
 }
 
 // The same table into every radio at once: all writes start together, each
@@ -93,15 +101,20 @@ int runWrite(const QStringList& arguments) {
         "radio must not receive is refused (exit status 3) and nothing is sent.\n"
         "After a write that ended well the table is kept as a backup ('written'); a backup\n"
         "that cannot be saved is reported and gives exit status 2 (the radio is written).\n"
+        "The radio never acknowledges a write, so it is read back and compared unless\n"
+        "--no-verify is given: a radio that is switched off ends with exit status 4.\n"
         "With several --port options every radio is written at once, the file checked once\n"
-        "before anything is sent, and one line per port says 'DEV: written', 'DEV: verified'\n"
+        "before anything is sent. One line per port says 'DEV: written', 'DEV: verified'\n"
         "or 'DEV: cannot ...'; the exit status is the worst (highest) of theirs."));
     const QCommandLineOption port = portOption();
     const QCommandLineOption trace = traceOption();
     const QCommandLineOption verify(
         QStringLiteral("verify"),
-        QStringLiteral("Read the radio back and name each channel that differs (exit status 5)."));
-    parser.addOptions({port, trace, verify});
+        QStringLiteral("Read the radio back and name each channel that differs (exit status 5);\n"
+                       "the default."));
+    const QCommandLineOption noVerify(QStringLiteral("no-verify"),
+                                      QStringLiteral("Do not read the radio back."));
+    parser.addOptions({port, trace, verify, noVerify});
     parser.addOptions(CliBackups::options());
     addFileArgument(parser);
     const auto ports = parsePorts(parser, port, trace, arguments, 1);
@@ -122,11 +135,12 @@ int runWrite(const QStringList& arguments) {
     }
     const auto& frames = std::get<QStringList>(built);
     const CliBackups backups = CliBackups::fromCommandLine(parser);
+    const bool verifying = !parser.isSet(noVerify);
     if (devices.size() > 1) {
-        return writeMany(devices, parser.isSet(verify), path, file, frames, backups);
+        return writeMany(devices, verifying, path, file, frames, backups);
     }
-    return writeOne(devices.constFirst(), parser.value(trace), parser.isSet(verify), path, file,
-                    frames, backups);
+    return writeOne(devices.constFirst(), parser.value(trace), verifying, path, file, frames,
+                    backups);
 }
 
 }  // namespace

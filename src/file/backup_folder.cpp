@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <system_error>
 #include <tuple>
@@ -34,12 +35,53 @@ QString eventName(BackupFolder::Event event) {
     return QStringLiteral("unsaved");
 }
 
-// A backup's name: its time, its event, its place within that second.
+// A backup's name: its time, its event, its place within that second. A
+// backup of what a radio held before it was written is "before-write".
 const QRegularExpression& backupName() {
     static const QRegularExpression name(QStringLiteral(
-        "^(\\d{8}-\\d{6})-(?:before-read|before-open|before-import|written|unsaved)(?:-(\\d+))?"
-        "\\.doc$"));
+        "^(\\d{8}-\\d{6})-(before-read|before-open|before-import|before-write|written|unsaved)"
+        "(?:-(\\d+))?\\.doc$"));
     return name;
+}
+
+QString eventWords(const QString& name) {
+    static const std::array<std::pair<const char16_t*, const char16_t*>, 6> kWords{{
+        {u"before-read", file_messages::kBeforeRead},
+        {u"before-open", file_messages::kBeforeOpen},
+        {u"before-import", file_messages::kBeforeImport},
+        {u"before-write", file_messages::kBeforeWrite},
+        {u"written", file_messages::kWritten},
+        {u"unsaved", file_messages::kUnsaved},
+    }};
+    for (const auto& [event, words] : kWords) {
+        if (name == QStringView(event)) {
+            return QString::fromUtf16(words);
+        }
+    }
+    return name;
+}
+
+// Newest first: by the time in the name, then by the place within the second.
+struct Named {
+    QString time;
+    int place;
+    QString event;
+    QString path;
+};
+QList<Named> backupsIn(const QString& folder, const QString& except = {}) {
+    QList<Named> found;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.doc")}, QDir::Files)) {
+        const QRegularExpressionMatch match = backupName().match(name);
+        if (match.hasMatch() && dir.filePath(name) != except) {
+            const int place = match.captured(3).isEmpty() ? 1 : match.captured(3).toInt();
+            found.append({match.captured(1), place, match.captured(2), dir.filePath(name)});
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const Named& a, const Named& b) {
+        return std::tie(a.time, a.place) > std::tie(b.time, b.place);
+    });
+    return found;
 }
 
 UserMessage backupFailed(const QString& path, const QString& reason) {
@@ -99,33 +141,28 @@ std::variant<QString, UserMessage> BackupFolder::save(Event event, const QString
     return path;
 }
 
-// Newest first by the time in the name, then by the place within the second.
 // The backup just saved counts as the newest, even when the clock was set back
 // and its name looks older than the rest.
 void BackupFolder::dropOldest(const QString& keep) const {
-    struct Backup {
-        QString time;
-        int place;
-        QString path;
-    };
-    QList<Backup> others;
-    const QDir dir(folder_);
-    for (const QString& name : dir.entryList({QStringLiteral("*.doc")}, QDir::Files)) {
-        const QRegularExpressionMatch match = backupName().match(name);
-        if (match.hasMatch() && dir.filePath(name) != keep) {
-            const int place = match.captured(2).isEmpty() ? 1 : match.captured(2).toInt();
-            others.append({match.captured(1), place, dir.filePath(name)});
-        }
-    }
-    if (others.size() < kKept) {
-        return;
-    }
-    std::sort(others.begin(), others.end(), [](const Backup& a, const Backup& b) {
-        return std::tie(a.time, a.place) > std::tie(b.time, b.place);
-    });
+    const QList<Named> others = backupsIn(folder_, keep);
     for (qsizetype k = kKept - 1; k < others.size(); ++k) {
         QFile::remove(others.at(k).path);
     }
+}
+
+std::variant<QList<BackupFolder::Entry>, UserMessage> BackupFolder::list() const {
+    if (!QFileInfo(folder_).isDir()) {
+        return UserMessage{QString::fromUtf16(file_messages::kNoBackups).arg(folder_),
+                           QString::fromUtf16(file_messages::kErrorTitle),
+                           UserMessage::Icon::Information};
+    }
+    QList<Entry> entries;
+    for (const Named& backup : backupsIn(folder_)) {
+        entries.append({backup.path,
+                        QDateTime::fromString(backup.time, QStringLiteral("yyyyMMdd-HHmmss")),
+                        eventWords(backup.event), readChannelFile(backup.path)});
+    }
+    return entries;
 }
 
 }  // namespace qm3270

@@ -2,10 +2,13 @@
 
 #include "channels/channel_record.h"
 #include "channels/user_message.h"
+#include "file/channel_file.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
+#include <optional>
 #include <variant>
 
 namespace qm3270 {
@@ -35,6 +38,19 @@ public:
     // the system's reason as detail; nothing is then left behind.
     std::variant<QString, UserMessage> save(Event event, const QString& squelch,
                                             const ChannelTable& rows, const QDateTime& now) const;
+
+    // One backup as the user browses them: when, why in words ("读信道前"),
+    // and its table, or the reason it cannot be read (then it cannot be restored).
+    struct Entry {
+        QString path;
+        QDateTime time;
+        QString event;
+        std::variant<ChannelFile, UserMessage> content;
+    };
+    // Every backup in the folder, newest first (by the time in its name, then
+    // its place within that second). A folder that does not exist: why there
+    // is nothing to list.
+    std::variant<QList<Entry>, UserMessage> list() const;
 
 private:
     void dropOldest(const QString& keep) const;

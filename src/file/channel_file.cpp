@@ -162,15 +162,22 @@ QString fieldValue(const Value& value) {
 // Line ends and tabs occur in hand-written channel files; any other control
 // byte (a NUL above all) means a picture, a program or a word processor's
 // document, never a table.
-bool holdsControlBytes(const QByteArray& bytes) {
-    return std::any_of(bytes.cbegin(), bytes.cend(), [](char c) {
+// Returns the 1-based position of the first such byte, 0 when there is none.
+qsizetype firstControlByte(const QByteArray& bytes) {
+    const auto found = std::find_if(bytes.cbegin(), bytes.cend(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7f;
     });
+    return found == bytes.cend() ? 0 : (found - bytes.cbegin()) + 1;
 }
 
-UserMessage badFormat() {
-    return errorMessage(QString::fromUtf16(file_messages::kBadFormat));
+UserMessage badFormat(const QString& reason) {
+    return errorMessage(QString::fromUtf16(file_messages::kBadFormat), reason);
+}
+
+// The file and why, for the detailed text of a message about it.
+QString fileReason(const QString& path, const QString& reason) {
+    return QString::fromUtf16(file_messages::kFileReason).arg(path, reason);
 }
 
 }  // namespace
@@ -186,12 +193,15 @@ QString formatChannelFile(const QString& squelch, const ChannelTable& rows) {
 }
 
 std::variant<ChannelFile, UserMessage> parseChannelFile(const QByteArray& bytes) {
-    if (bytes.size() > kChannelFileMaxBytes || holdsControlBytes(bytes)) {
-        return badFormat();
+    if (bytes.size() > kChannelFileMaxBytes) {
+        return badFormat(QString::fromUtf16(file_messages::kTooLarge));
+    }
+    if (const qsizetype position = firstControlByte(bytes)) {
+        return badFormat(QString::fromUtf16(file_messages::kControlByte).arg(position));
     }
     const QList<Value> values = splitValues(decodeBytes(bytes));
     if (values.size() < kChannelFileValues) {
-        return badFormat();
+        return badFormat(QString::fromUtf16(file_messages::kTooFewValues).arg(values.size()));
     }
     ChannelFile file;
     file.squelch = values.front().text.isEmpty() ? QStringLiteral("") : values.front().text;
@@ -209,9 +219,14 @@ std::variant<ChannelFile, UserMessage> readChannelFile(const QString& path) {
     // byte is ever read.
     auto read = readFileUpTo(path, kChannelFileMaxBytes);
     if (const auto* reason = std::get_if<QString>(&read)) {
-        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen), *reason);
+        return errorMessage(QString::fromUtf16(file_messages::kCannotOpen),
+                            fileReason(path, *reason));
     }
-    return parseChannelFile(std::get<QByteArray>(read));
+    auto parsed = parseChannelFile(std::get<QByteArray>(read));
+    if (auto* refused = std::get_if<UserMessage>(&parsed)) {
+        refused->detail = fileReason(path, refused->detail);
+    }
+    return parsed;
 }
 
 std::optional<QString> writeChannelFile(const QString& path, const QString& squelch,
@@ -222,7 +237,8 @@ std::optional<QString> writeChannelFile(const QString& path, const QString& sque
 std::optional<UserMessage> saveChannelFile(const QString& path, const QString& squelch,
                                            const ChannelTable& rows) {
     if (const auto reason = writeChannelFile(path, squelch, rows)) {
-        return errorMessage(QString::fromUtf16(file_messages::kSaveFailed) + u'\n' + *reason);
+        return errorMessage(QString::fromUtf16(file_messages::kSaveFailed) + u'\n' + *reason,
+                            fileReason(path, *reason));
     }
     return std::nullopt;
 }

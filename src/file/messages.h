@@ -11,6 +11,23 @@ inline constexpr char16_t kSaveFailed[] = u"文件保存失败！";
 inline constexpr char16_t kBackupFailed[] = u"备份无法保存，操作已取消：";
 inline constexpr char16_t kErrorTitle[] = u"错误警告 ";
 
+// The backups' events in words, as the backup browser lists them.
+inline constexpr char16_t kBeforeRead[] = u"读信道前";
+inline constexpr char16_t kBeforeOpen[] = u"打开文件前";
+inline constexpr char16_t kBeforeImport[] = u"导入 CSV 前";
+inline constexpr char16_t kWritten[] = u"写入后";
+inline constexpr char16_t kBeforeWrite[] = u"写入前（对讲机原有数据）";
+inline constexpr char16_t kUnsaved[] = u"未能存入数据库";
+// No backup has been made yet; "%1" is the folder they go to.
+inline constexpr char16_t kNoBackups[] = u"还没有备份：备份文件夹 %1 不存在。";
+
+// Why a file is no channel file, as the detailed text of kBadFormat.
+inline constexpr char16_t kTooFewValues[] = u"只有 %1 个值，信道文件须有 49 个";
+inline constexpr char16_t kTooLarge[] = u"文件大于 64 KiB，不是信道文件";
+inline constexpr char16_t kControlByte[] = u"第 %1 个字节是控制字符，不是信道文件";
+// The detailed text of an open or a save that failed: the file, then why.
+inline constexpr char16_t kFileReason[] = u"%1：%2";
+
 // Importing a CHIRP CSV file: the fixed text, then the first reason. Each
 // reason names the line (and the column) it is about.
 inline constexpr char16_t kCsvRefused[] = u"CSV 文件无法导入：";

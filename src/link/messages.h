@@ -11,6 +11,13 @@ namespace qm3270::link_messages {
 // A write whose data would address no channel or carry an impossible value.
 // "%1" is the first bad row; the squelch level belongs to row 1.
 inline constexpr char16_t kWriteRefused[] = u"第 %1 信道数据无效，未写入对讲机！";
+// Why, as its detailed text: the field and its value.
+inline constexpr char16_t kBadChannelNumber[] = u"信道号“%1”不是 1–16 的整数";
+inline constexpr char16_t kNoChannelNumber[] = u"信道号为空，不是 1–16 的整数";
+inline constexpr char16_t kReceiveOutOfBand[] = u"接收频率“%1”超出 130–500 MHz";
+inline constexpr char16_t kTransmitOutOfBand[] = u"发送频率“%1”超出 130–500 MHz";
+inline constexpr char16_t kBadSquelch[] = u"静噪级别“%1”不是 0–9 的整数";
+inline constexpr char16_t kBadFrame[] = u"数据帧“%1”不是 20 位数字";
 inline constexpr char16_t kErrorTitle[] = u"错误警告 ";
 
 // A read that timed out or brought anything but 16 digit frames.

@@ -5,7 +5,9 @@
 #include "link/frame_codec.h"
 #include "link/messages.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace qm3270 {
 
@@ -31,22 +33,49 @@ bool frequencyAdmitted(const Field& megahertz) {
     return value == 0.0 || (value >= kLowestFrequencyMHz && value <= kHighestFrequencyMHz);
 }
 
-bool isDigitFrame(const QString& frame) {
-    if (frame.size() != frame::kFrameLength) {
-        return false;
-    }
-    for (QChar c : frame) {
-        if (c < u'0' || c > u'9') {
-            return false;
-        }
-    }
-    return true;
+bool digitsOnly(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-RefusedRow refuse(int row) {
-    return {row,
-            {QString::fromUtf16(link_messages::kWriteRefused).arg(row),
-             QString::fromUtf16(link_messages::kErrorTitle), UserMessage::Icon::Information}};
+bool isDigitFrame(const QString& frame) {
+    return frame.size() == frame::kFrameLength && digitsOnly(frame);
+}
+
+RefusedRow refuse(int row, const QString& reason) {
+    return {
+        row,
+        {QString::fromUtf16(link_messages::kWriteRefused).arg(row),
+         QString::fromUtf16(link_messages::kErrorTitle), UserMessage::Icon::Information, reason}};
+}
+
+QString withValue(const char16_t* reason, const Field& value) {
+    return QString::fromUtf16(reason).arg(value.value_or(QStringLiteral("Null")));
+}
+
+// Why the row cannot go to the radio, the first problem of its fields; none
+// when it can.
+std::optional<QString> rowProblem(int position, const ChannelRecord& row, const QString& squelch,
+                                  const QString& encoded) {
+    if (position != 1 && !addressesAChannel(row[kChannelNumber])) {
+        const bool empty = !row[kChannelNumber] || row[kChannelNumber]->trimmed().isEmpty();
+        return empty ? QString::fromUtf16(link_messages::kNoChannelNumber)
+                     : withValue(link_messages::kBadChannelNumber, row[kChannelNumber]);
+    }
+    if (!frequencyAdmitted(row[kReceive])) {
+        return withValue(link_messages::kReceiveOutOfBand, row[kReceive]);
+    }
+    if (!frequencyAdmitted(row[kTransmit])) {
+        return withValue(link_messages::kTransmitOutOfBand, row[kTransmit]);
+    }
+    if (!isDigitFrame(encoded)) {
+        // Frame 1 carries the squelch level in its first two digits.
+        const QString header = frame::squelchHeader(squelch);
+        if (position == 1 && (header.size() != 2 || !digitsOnly(header))) {
+            return withValue(link_messages::kBadSquelch, squelch);
+        }
+        return QString::fromUtf16(link_messages::kBadFrame).arg(encoded);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -57,10 +86,8 @@ std::variant<QStringList, RefusedRow> buildWriteFrames(const QString& squelchTex
     for (int position = 1; position <= frame::kFramesPerTransfer; ++position) {
         const ChannelRecord& row = rows.at(static_cast<std::size_t>(position - 1));
         const QString encoded = frame::encodeFrame(position, row, squelchText);
-        const bool numberOk = position == 1 || addressesAChannel(row[kChannelNumber]);
-        if (!numberOk || !frequencyAdmitted(row[kReceive]) || !frequencyAdmitted(row[kTransmit]) ||
-            !isDigitFrame(encoded)) {
-            return refuse(position);
+        if (const auto problem = rowProblem(position, row, squelchText, encoded)) {
+            return refuse(position, *problem);
         }
         frames << encoded;
     }

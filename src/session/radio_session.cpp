@@ -251,10 +251,34 @@ void RadioSession::readSucceeded(const QStringList& frames) {
     eraser_->start();
 }
 
+namespace {
+
+// A channel's values as a read stores them, the way the grid shows them.
+QString channelValues(const QString& frameText, int channel) {
+    const frame::DecodedFrame decoded = frame::decodeFrame(frameText);
+    QStringList fields;
+    for (const int column : {kReceive, kTransmit, kBeat}) {
+        fields << decoded.record[column].value_or(QString());
+    }
+    const QString values = fields.join(QStringLiteral(", "));
+    return channel == 1 ? text(session_messages::kSquelchAndValues).arg(decoded.squelch, values)
+                        : values;
+}
+
+}  // namespace
+
 void RadioSession::verifySucceeded(const QStringList& frames) {
     const QList<int> differing = frame::differingChannels(writtenFrames_, frames);
     if (!differing.isEmpty()) {
-        readFailed(session_messages::verifyDiffers(differing));
+        QStringList differences;
+        for (const int channel : differing) {
+            const auto k = channel - 1;
+            differences << text(session_messages::kVerifyDifference)
+                               .arg(channel)
+                               .arg(channelValues(writtenFrames_.value(k), channel),
+                                    channelValues(frames.value(k), channel));
+        }
+        readFailed(session_messages::verifyDiffers(differing, differences));
         return;
     }
     endRead(text(session_messages::kVerified));

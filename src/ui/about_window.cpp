@@ -2,6 +2,7 @@
 
 #include "channels/user_message.h"
 #include "sheet/fonts.h"
+#include "ui/light_page.h"
 #include "ui/message_presenter.h"
 #include "ui/program_icon.h"
 
@@ -118,6 +119,7 @@ frmAbout::frmAbout(std::shared_ptr<MessagePresenter> messages)
     setWindowIcon(programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(px(5730), px(3555));
+    useLightPage(this);
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("picIcon"));

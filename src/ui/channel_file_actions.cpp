@@ -25,12 +25,11 @@ ChannelFileActions::ChannelFileActions(ChannelStore& store, ChannelGrid& grid, Q
       history_(history),
       window_(window) {}
 
-// Both operations start on row 1 with nothing left in an editor or pending, so
-// the file holds what the user sees (and an open cannot be overwritten by an
-// edit committed later).
+// Both operations start with nothing left in an editor or pending, so the file
+// holds what the user sees (and an open cannot be overwritten by an edit
+// committed later). The current cell stays: the user keeps their place.
 void ChannelFileActions::beginPass() {
     grid_.finishEditing();
-    store_.setCurrentRow(0);
     store_.commitPending();
 }
 
@@ -52,15 +51,22 @@ void ChannelFileActions::open() {
     if (name.isEmpty()) {
         return;
     }
+    openNamed(name);
+}
+
+void ChannelFileActions::openNamed(const QString& name) {
+    beginPass();
     lastName_ = name;
     openFile(QStringLiteral("打开"), name);
 }
 
-// The chosen backup does not become the name 保存 starts with: a save there
-// would overwrite the very backup the user came back to.
+// The chosen backup has been read to be shown; it is read again, as 打开 reads
+// a file, since it may have changed meanwhile. It does not become the name 保存 starts with: a save
+// there would overwrite the very backup the user came back to.
 void ChannelFileActions::restoreBackup() {
     beginPass();
-    const QString name = files_.chooseOpenIn(window_, BackupFolder::forDatabase(store_.path()));
+    const QString name = files_.chooseBackup(window_, BackupFolder::forDatabase(store_.path()),
+                                             {squelch_.currentText(), store_.records()});
     if (!name.isEmpty()) {
         openFile(QStringLiteral("恢复备份"), name);
     }

@@ -30,6 +30,8 @@ public:
 
     void save();
     void open();
+    // 打开 with `name` chosen without the dialog (the program's command line).
+    void openNamed(const QString& name);
     void restoreBackup();
 
     // What 打开 does once a file has been read, for every action that puts a

@@ -5,6 +5,8 @@
 #include <QPersistentModelIndex>
 #include <QTableView>
 
+#include <optional>
+
 namespace qm3270 {
 
 class ChannelStore;
@@ -22,6 +24,17 @@ public:
     // Puts what is in an open cell editor into the row and closes the editor, so
     // that a pass over the table or the exit sees what the user typed.
     void finishEditing();
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+
+    // The selected cells as a block, top left to bottom right; none without a
+    // selection. Only a contiguous block can be selected.
+    struct Block {
+        int top;
+        int left;
+        int bottom;
+        int right;
+    };
+    std::optional<Block> selectedBlock() const;
 
 Q_SIGNALS:
     // A cell edit was accepted and its rules ran: the row before and after.
@@ -30,10 +43,14 @@ Q_SIGNALS:
 
 protected Q_SLOTS:
     void commitData(QWidget* editor) override;
+    // Tab and Shift+Tab end an edit and leave the grid; Enter ends it and
+    // moves one row down.
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void followStore(int row);

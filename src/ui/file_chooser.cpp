@@ -1,7 +1,8 @@
 #include "ui/file_chooser.h"
 
+#include "ui/backup_browser.h"
+
 #include <QFileDialog>
-#include <QFileInfo>
 
 namespace qm3270 {
 
@@ -13,20 +14,18 @@ struct FileType {
     bool confirmOverwrite;
 };
 
-const FileType kChannelFile{QStringLiteral("text(*.doc)"), QString(), false};
-// A CSV file is often someone else's list: replacing one is asked first.
+// A name saved without ".doc" would not be listed by the open dialog's filter
+// next time; replacing an existing file is asked first (the last name is
+// pre-filled, so Enter alone would replace it).
+const FileType kChannelFile{QStringLiteral("text(*.doc)"), QStringLiteral("doc"), true};
+// An open takes the name as typed: one that does not exist gets the open's own
+// "cannot open" message.
+const FileType kChannelFileToOpen{QStringLiteral("text(*.doc)"), QString(), false};
 const FileType kCsvFile{QStringLiteral("CSV(*.csv)"), QStringLiteral("csv"), true};
 
-// Both dialogs accept any name: an open of a name that does not exist ends in
-// the open's own "cannot open" message with nothing changed, and a save over an
-// existing channel file is what the user asked for by picking it.
 QString chooseFile(QWidget* parent, const QString& lastName, QFileDialog::AcceptMode mode,
-                   const QString& title, const FileType& type = kChannelFile,
-                   const QString& folder = QString()) {
+                   const QString& title, const FileType& type = kChannelFile) {
     QFileDialog dialog(parent, title);
-    if (!folder.isEmpty()) {
-        dialog.setDirectory(folder);
-    }
     dialog.setAcceptMode(mode);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(type.filter);
@@ -45,19 +44,17 @@ QString chooseFile(QWidget* parent, const QString& lastName, QFileDialog::Accept
 }  // namespace
 
 QString DialogFileChooser::chooseOpen(QWidget* parent, const QString& lastName) {
-    return chooseFile(parent, lastName, QFileDialog::AcceptOpen, QStringLiteral("打开"));
+    return chooseFile(parent, lastName, QFileDialog::AcceptOpen, QStringLiteral("打开"),
+                      kChannelFileToOpen);
 }
 
 QString DialogFileChooser::chooseSave(QWidget* parent, const QString& lastName) {
     return chooseFile(parent, lastName, QFileDialog::AcceptSave, QStringLiteral("另存为"));
 }
 
-QString DialogFileChooser::chooseOpenIn(QWidget* parent, const QString& folder) {
-    // Before the first backup the folder does not exist yet: the data folder
-    // holding it is the nearest place to look.
-    const QFileInfo place(folder);
-    return chooseFile(parent, QString(), QFileDialog::AcceptOpen, QStringLiteral("打开"),
-                      kChannelFile, place.isDir() ? folder : place.absolutePath());
+QString DialogFileChooser::chooseBackup(QWidget* parent, const QString& folder,
+                                        const ChannelFile& now) {
+    return BackupBrowser::choose(parent, folder, now);
 }
 
 QString DialogFileChooser::chooseCsvOpen(QWidget* parent, const QString& lastName) {

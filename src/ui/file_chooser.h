@@ -1,5 +1,7 @@
 #pragma once
 
+#include "file/channel_file.h"
+
 #include <QString>
 
 class QWidget;
@@ -13,8 +15,10 @@ public:
     virtual ~FileChooser() = default;
     virtual QString chooseOpen(QWidget* parent, const QString& lastName) = 0;
     virtual QString chooseSave(QWidget* parent, const QString& lastName) = 0;
-    // The open dialog started in `folder` with no name chosen (the backups).
-    virtual QString chooseOpenIn(QWidget* parent, const QString& folder) = 0;
+    // A backup from `folder`, chosen in the backup browser, which shows how
+    // each differs from the table `now`.
+    virtual QString chooseBackup(QWidget* parent, const QString& folder,
+                                 const ChannelFile& now) = 0;
     // The same for CHIRP CSV files, filter "CSV(*.csv)"; a name saved without
     // an extension gets ".csv", and an existing file is only replaced when the
     // user confirms it.
@@ -26,7 +30,7 @@ class DialogFileChooser : public FileChooser {
 public:
     QString chooseOpen(QWidget* parent, const QString& lastName) override;
     QString chooseSave(QWidget* parent, const QString& lastName) override;
-    QString chooseOpenIn(QWidget* parent, const QString& folder) override;
+    QString chooseBackup(QWidget* parent, const QString& folder, const ChannelFile& now) override;
     QString chooseCsvOpen(QWidget* parent, const QString& lastName) override;
     QString chooseCsvSave(QWidget* parent, const QString& lastName) override;
 };

@@ -1,4 +1,5 @@
 #include "ui/instructions_window.h"
+#include "ui/light_page.h"
 
 #include "sheet/fonts.h"
 
@@ -73,6 +74,7 @@ frmAbout1::frmAbout1()
     setWindowTitle(QStringLiteral("操作说明"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(px(9210), px(5760));
+    useLightPage(this);
 
     description_->setObjectName(QStringLiteral("lblDescription"));
     description_->setGeometry(px(720), px(600), px(7845), px(4530));

@@ -4,6 +4,7 @@
 #include "ui/channel_grid.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFont>
 #include <QFrame>
 #include <QGroupBox>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <array>
 
 namespace qm3270 {
@@ -104,8 +106,43 @@ MainControls buildMainControls(QWidget* body) {
     return c;
 }
 
+namespace {
+
+QRect gridPlace() {
+    return twipsRect(2160, 2280, 6855, 5295);
+}
+
+class GridFitter : public QObject {
+public:
+    GridFitter(QWidget* body, ChannelGrid* grid) : QObject(body), grid_(grid) {
+        body->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            const QSize size = static_cast<QWidget*>(watched)->size();
+            constexpr int kLeastHeight = 80;  // the header and two rows
+            QRect place = gridPlace();
+            place.setWidth(place.width() + std::max(0, size.width() - kClientWidth));
+            place.setHeight(std::max(kLeastHeight, place.height() + size.height() - kClientHeight));
+            grid_->setGeometry(place);
+        }
+        return false;
+    }
+
+private:
+    ChannelGrid* grid_;
+};
+
+}  // namespace
+
+void keepGridFitted(QWidget* body, ChannelGrid* grid) {
+    new GridFitter(body, grid);
+}
+
 void placeChannelGrid(ChannelGrid* grid) {
-    grid->setGeometry(twipsRect(2160, 2280, 6855, 5295));
+    grid->setGeometry(gridPlace());
     grid->setFont(kaiFont(12));
     grid->horizontalHeader()->setFont(kaiFont(12));
     grid->verticalHeader()->setFont(kaiFont(12));
@@ -117,6 +154,17 @@ void placeChannelGrid(ChannelGrid* grid) {
     for (int column = 0; column < static_cast<int>(kColumnTwips.size()); ++column) {
         grid->setColumnWidth(column, pixels(kColumnTwips.at(static_cast<std::size_t>(column))));
     }
+}
+
+void setUpKeyboard(const MainControls& controls, ChannelGrid* grid) {
+    controls.squelchCaption->setBuddy(controls.squelch);
+    controls.beatCaption->setBuddy(controls.beat);
+    // Without names of their own a screen reader says the boxes' texts ("3", " ").
+    controls.squelch->setAccessibleName(QStringLiteral("静噪级别"));
+    controls.beat->setAccessibleName(QStringLiteral("拍频"));
+    controls.progress->setAccessibleName(QStringLiteral("传送进度"));
+    QWidget::setTabOrder(grid, controls.squelch);
+    QWidget::setTabOrder(controls.squelch, controls.beat);
 }
 
 QString dateText(const QDate& date) {

@@ -41,6 +41,16 @@ MainControls buildMainControls(QWidget* body);
 // Puts the grid at its place with its columns' widths and font.
 void placeChannelGrid(ChannelGrid* grid);
 
+// The grid takes what the body has beyond its designed size (a maximised
+// window shows a larger grid) and gives up what it lacks (on a small screen
+// the grid scrolls); every other control stays at its place.
+void keepGridFitted(QWidget* body, ChannelGrid* grid);
+
+// The keyboard's way through the window: Tab from the grid to the squelch box
+// and on to the beat box; each caption the buddy of its box; the names a
+// screen reader says.
+void setUpKeyboard(const MainControls& controls, ChannelGrid* grid);
+
 // "2026年12月7日": plain numbers, no leading zeros.
 QString dateText(const QDate& date);
 

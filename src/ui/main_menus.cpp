@@ -32,6 +32,8 @@ MainMenus buildMainMenus(QMenuBar* bar) {
     m.file = submenu(bar, "文件", "       文件(&F)");
     m.open = entry(m.file, "打开", "打开文件(&O)");
     m.save = entry(m.file, "保存", "保存文件(&V)");
+    m.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     // Entries of our own follow the designed ones, set apart.
     m.file->addSeparator();
     m.undo = entry(m.file, "撤销", "撤销(&U)");
@@ -44,6 +46,7 @@ MainMenus buildMainMenus(QMenuBar* bar) {
     m.importCsv = entry(m.file, "导入CSV", "导入 CSV(&I)...");
     m.exportCsv = entry(m.file, "导出CSV", "导出 CSV(&X)...");
     m.printSheet = entry(m.file, "打印信道表", "打印信道表(&P)...");
+    m.printSheet->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m.read = entry(bar, "读信道", "        读信道数据(&R)");
     m.write = entry(bar, "写信道", "        写信道数据(&W)");
     m.system = submenu(bar, "系统", "        系统设置(&S)");

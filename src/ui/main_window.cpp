@@ -10,6 +10,8 @@
 #include "ui/channel_file_actions.h"
 #include "ui/channel_grid.h"
 #include "ui/csv_and_print_actions.h"
+#include "ui/focus_keeper.h"
+#include "ui/grid_clipboard.h"
 #include "ui/instructions_window.h"
 #include "ui/message_presenter.h"
 #include "ui/port_dialog.h"
@@ -26,6 +28,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 
 namespace qm3270 {
@@ -34,15 +37,13 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
       portSelection_(services.port, services.deviceForNumber),
-      portMemory_(services.settings),
-      outcomes_(services.messages, services.files) {
+      portMemory_(services.settings) {
     setObjectName(QStringLiteral("启动窗体"));
     setWindowTitle(QStringLiteral("QM3270"));
     setFont(songFont(9));
 
     auto* body = new QWidget(this);
     body->setObjectName(QStringLiteral("body"));
-    body->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(body);
 
     model_ = new ChannelTableModel(
@@ -50,18 +51,24 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     controls_ = buildMainControls(body);
     grid_ = new ChannelGrid(services_.store, *model_, body);
     placeChannelGrid(grid_);
+    keepGridFitted(body, grid_);
+    setUpKeyboard(controls_, grid_);
+    // Every message below is shown through it: focus goes back where it was.
+    focusKeeper_ = std::make_unique<FocusKeeper>(services_.messages, *grid_);
+    MessagePresenter& messages = *focusKeeper_;
     menus_ = buildMainMenus(menuBar());
-    history_ =
-        new TableHistory(services_.store, *grid_, *controls_.squelch, services_.messages, this);
+    history_ = new TableHistory(services_.store, *grid_, *controls_.squelch, messages, this);
+    new GridClipboard(*grid_, services_.store, *history_, messages, this);
 
     // The file actions' dialogs and messages go through the outcomes, so that
     // the status bar hears how each ended.
+    outcomes_ = std::make_unique<OperationOutcomes>(messages, services_.files);
     fileActions_ = std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
-                                                        outcomes_.files(), outcomes_.messages(),
+                                                        outcomes_->files(), outcomes_->messages(),
                                                         *history_, this);
     csvAndPrint_ = std::make_unique<CsvAndPrintActions>(CsvAndPrintActions::Services{
-        services_.store, *grid_, *controls_.squelch, *fileActions_, outcomes_.files(),
-        outcomes_.messages(), services_.printers, this});
+        services_.store, *grid_, *controls_.squelch, *fileActions_, outcomes_->files(),
+        outcomes_->messages(), services_.printers, this});
 
     TransferWidgets widgets;
     widgets.readAction = menus_.read;
@@ -74,8 +81,8 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     widgets.progress = controls_.progress;
     widgets.squelch = controls_.squelch;
     widgets.history = history_;
-    transfers_ = new TransferController(widgets, services_.store, *model_, services_.port,
-                                        services_.messages, services_.timing, this);
+    transfers_ = new TransferController(widgets, services_.store, *model_, services_.port, messages,
+                                        services_.timing, this);
     portKeeper_ =
         new PortKeeper(portSelection_, services_.lister, portMemory_, services_.simulated, this);
     statusBar_ = new StatusBar(this);
@@ -83,8 +90,26 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
 
     connectActions();
     connectStatusBar();
-    resize(kClientWidth,
-           kClientHeight + menuBar()->sizeHint().height() + statusBar_->sizeHint().height());
+    fitToScreen();
+}
+
+// The designed size is the least the window takes, unless the screen (at its
+// scale factor) is smaller: then the window fits it and the grid scrolls.
+// The menu bar above and the status bar below come on top of it.
+void MainWindow::fitToScreen() {
+    const int barsHeight = menuBar()->sizeHint().height() + statusBar_->sizeHint().height();
+    QSize room(kClientWidth, kClientHeight);
+    if (const QScreen* place = screen()) {
+        const QSize available = place->availableGeometry().size() - QSize(0, barsHeight);
+        if (available.width() < room.width() || available.height() < room.height()) {
+            // Room too for the window manager's title bar and borders, which
+            // the window cannot ask about before it is shown.
+            constexpr int kFrame = 40;
+            room = room.boundedTo(available - QSize(kFrame / 2, kFrame));
+        }
+    }
+    centralWidget()->setMinimumSize(room);
+    resize(room.width(), room.height() + barsHeight);
 }
 
 // A program that ends without closing its window (the event loop told to quit)
@@ -94,7 +119,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::connectActions() {
-    attachSquelchLimit(controls_.squelch, services_.messages, this);
+    attachSquelchLimit(controls_.squelch, *focusKeeper_, this);
     attachBeatPick(controls_.beat, services_.store, *history_);
     history_->attachActions(menus_.undo, menus_.redo);
     connect(transfers_, &TransferController::busyChanged, history_, &TableHistory::setBusy);
@@ -128,7 +153,7 @@ void MainWindow::connectActions() {
     });
     connect(menus_.port, &QAction::triggered, this, [this] {
         showPortDialog(
-            this, {portSelection_, services_.messages, services_.deviceForNumber, services_.lister,
+            this, {portSelection_, *focusKeeper_, services_.deviceForNumber, services_.lister,
                    [this] { transfers_->stopTransfers(); }, [this] { portKeeper_->portChosen(); }});
     });
     // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
@@ -156,10 +181,12 @@ namespace {
 const QString kVerifyKey = QStringLiteral("verifyAfterWrite");
 }
 
-// 写后校验 is off the first time and then as the user left it.
+// 写后校验 is on the first time and then as the user left it: the radio never
+// acknowledges a write, so without the read-back a radio that is switched off
+// would be reported as written.
 void MainWindow::connectVerifyChoice() {
     const bool on =
-        services_.settings != nullptr && services_.settings->value(kVerifyKey, false).toBool();
+        services_.settings == nullptr || services_.settings->value(kVerifyKey, true).toBool();
     menus_.verify->setChecked(on);
     transfers_->session().setVerifyAfterWrite(on);
     connect(menus_.verify, &QAction::toggled, this, [this](bool checked) {
@@ -191,7 +218,7 @@ void MainWindow::connectStatusBar() {
 
 void MainWindow::runFileAction(OperationOutcomes::Operation what,
                                const std::function<void()>& action) {
-    if (const auto outcome = outcomes_.run(what, action)) {
+    if (const auto outcome = outcomes_->run(what, action)) {
         statusBar_->showOutcome(*outcome);
     }
 }
@@ -205,8 +232,12 @@ void MainWindow::startUp() {
     transfers_->startReadyWatch();
 }
 
+void MainWindow::openFile(const QString& path) {
+    fileActions_->openNamed(path);
+}
+
 void MainWindow::showMessage(const UserMessage& message) {
-    services_.messages.show(this, message);
+    focusKeeper_->show(this, message);
 }
 
 void MainWindow::commitPendingEdits() {
@@ -236,7 +267,7 @@ void MainWindow::shutDown() {
     }
     shutDown_ = true;
     grid_->finishEditing();
-    keepTableAtExit(services_.store, controls_.squelch->currentText(), services_.messages, this);
+    keepTableAtExit(services_.store, controls_.squelch->currentText(), *focusKeeper_, this);
     transfers_->shutDown();
     services_.port.close();
     Q_EMIT closed();

@@ -18,6 +18,7 @@ class ChannelTableModel;
 class PortKeeper;
 class StatusBar;
 class CsvAndPrintActions;
+class FocusKeeper;
 class TableHistory;
 class TransferController;
 
@@ -33,6 +34,10 @@ public:
     // Shows the window at once, then writes the date, selects row 1, opens the
     // port (its messages shown over the window) and starts the ready watch.
     void startUp();
+
+    // Opens the channel file `path` as 打开 does once its dialog has chosen it:
+    // the same checks, the same backup, one step of the history.
+    void openFile(const QString& path);
 
     // What is still in a cell editor goes into its row, and the row's pending
     // edit into the database, as the window's close does first.
@@ -51,13 +56,15 @@ private:
     void connectVerifyChoice();
     void connectStatusBar();
     void runFileAction(OperationOutcomes::Operation what, const std::function<void()>& action);
+    void fitToScreen();
     void showMessage(const UserMessage& message);
     void shutDown();
 
     MainWindowServices services_;
+    std::unique_ptr<FocusKeeper> focusKeeper_;
     PortSelection portSelection_;
     PortMemory portMemory_;
-    OperationOutcomes outcomes_;
+    std::unique_ptr<OperationOutcomes> outcomes_;
     ChannelTableModel* model_;
     MainControls controls_;
     ChannelGrid* grid_;

@@ -67,8 +67,9 @@ QString OperationOutcomes::Chooser::chooseSave(QWidget* parent, const QString& l
     return note(inner_.chooseSave(parent, lastName));
 }
 
-QString OperationOutcomes::Chooser::chooseOpenIn(QWidget* parent, const QString& folder) {
-    return note(inner_.chooseOpenIn(parent, folder));
+QString OperationOutcomes::Chooser::chooseBackup(QWidget* parent, const QString& folder,
+                                                 const ChannelFile& now) {
+    return note(inner_.chooseBackup(parent, folder, now));
 }
 
 QString OperationOutcomes::Chooser::chooseCsvOpen(QWidget* parent, const QString& lastName) {

@@ -43,7 +43,8 @@ private:
         explicit Chooser(FileChooser& inner) : inner_(inner) {}
         QString chooseOpen(QWidget* parent, const QString& lastName) override;
         QString chooseSave(QWidget* parent, const QString& lastName) override;
-        QString chooseOpenIn(QWidget* parent, const QString& folder) override;
+        QString chooseBackup(QWidget* parent, const QString& folder,
+                             const ChannelFile& now) override;
         QString chooseCsvOpen(QWidget* parent, const QString& lastName) override;
         QString chooseCsvSave(QWidget* parent, const QString& lastName) override;
         QString chosen;

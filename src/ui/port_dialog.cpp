@@ -72,6 +72,7 @@ Dialog::Dialog(PortDialogContext context, QWidget* window)
     otherDevice_->setObjectName(QStringLiteral("Combo3"));
     otherDevice_->setGeometry(twipRect(960, 2235, 1800, 360));
     otherDevice_->setEditable(true);
+    otherDevice_->setAccessibleName(QStringLiteral("端口"));
     otherDevice_->setInsertPolicy(QComboBox::NoInsert);
     otherDevice_->setModel(ports_);
     otherDevice_->setCurrentIndex(-1);

@@ -142,5 +142,37 @@ TEST_F(Backups, AFullDiskCancelsAndLeavesNothingBehind) {
     EXPECT_TRUE(fileBytes(kept).startsWith("3,150,"));
 }
 
+// What the backup browser lists: newest first, the event in words, and a file
+// among them that is no channel file marked as such.
+TEST_F(Backups, ListsNewestFirstWithTheEventInWords) {
+    saved(BackupFolder::Event::BeforeRead, "145.50000", kNow.addSecs(-60));
+    saved(BackupFolder::Event::Written, "146.00000");
+    saved(BackupFolder::Event::BeforeOpen, "147.00000");  // the same second: -2
+    ASSERT_TRUE(writeBytes(folder.folder() + QStringLiteral("/20261208-093006-before-import.doc"),
+                           QByteArray("\x89PNG\r\n\x1a\n", 8)));
+    ASSERT_TRUE(writeBytes(folder.folder() + QStringLiteral("/notes.doc"), "not a backup"));
+
+    const auto listed = folder.list();
+    ASSERT_TRUE((std::holds_alternative<QList<BackupFolder::Entry>>(listed)));
+    const auto& entries = std::get<QList<BackupFolder::Entry>>(listed);
+    QStringList events;
+    for (const BackupFolder::Entry& entry : entries) {
+        events << entry.event;
+    }
+    EXPECT_EQ(events, (QStringList{"导入 CSV 前", "打开文件前", "写入后", "读信道前"}));
+    ASSERT_EQ(entries.size(), 4);
+    EXPECT_EQ(entries.at(0).time, kNow.addSecs(1));
+    EXPECT_TRUE(std::holds_alternative<UserMessage>(entries.at(0).content));
+    ASSERT_TRUE(std::holds_alternative<ChannelFile>(entries.at(1).content));
+    EXPECT_EQ(std::get<ChannelFile>(entries.at(1).content).rows[0][kReceive], u"147.00000");
+}
+
+TEST_F(Backups, AMissingFolderSaysSo) {
+    const auto listed = folder.list();
+    ASSERT_TRUE(std::holds_alternative<UserMessage>(listed));
+    EXPECT_EQ(std::get<UserMessage>(listed).text,
+              QStringLiteral("还没有备份：备份文件夹 %1 不存在。").arg(folder.folder()));
+}
+
 }  // namespace
 }  // namespace qm3270

@@ -178,6 +178,31 @@ INSTANTIATE_TEST_SUITE_P(Files, Malformed,
                                            QByteArray("3,145.5\f,") + QByteArray(60, ','),
                                            QByteArray(64 * 1024 + 1, ',')));
 
+// What the detailed text says about a file that is refused.
+struct ReasonCase {
+    const char* name;
+    QByteArray bytes;
+    const char* reason;
+};
+
+class RefusalReason : public ::testing::TestWithParam<ReasonCase> {};
+
+TEST_P(RefusalReason, SaysWhatIsWrong) {
+    const auto result = parseChannelFile(GetParam().bytes);
+    ASSERT_TRUE(std::holds_alternative<UserMessage>(result));
+    EXPECT_EQ(std::get<UserMessage>(result).detail, QString::fromUtf8(GetParam().reason));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RefusalReason,
+                         ::testing::Values(ReasonCase{"ValueMissing", QByteArray(47, ','),
+                                                      "只有 47 个值，信道文件须有 49 个"},
+                                           ReasonCase{"Picture",
+                                                      kPictureHeader + QByteArray(60, ','),
+                                                      "第 7 个字节是控制字符，不是信道文件"},
+                                           ReasonCase{"TooLarge", QByteArray(64 * 1024 + 1, ','),
+                                                      "文件大于 64 KiB，不是信道文件"}),
+                         [](const auto& test) { return std::string(test.param.name); });
+
 class ChannelFileOnDisk : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -199,6 +224,16 @@ TEST_F(ChannelFileOnDisk, MissingFileCannotBeOpened) {
     ASSERT_TRUE(std::holds_alternative<UserMessage>(result));
     EXPECT_EQ(std::get<UserMessage>(result).text, u"文件无法打开！");
     EXPECT_EQ(std::get<UserMessage>(result).title, u"错误警告 ");
+    EXPECT_EQ(std::get<UserMessage>(result).detail,
+              path("missing.doc") + QStringLiteral("：No such file or directory"));
+}
+
+TEST_F(ChannelFileOnDisk, RefusedFileIsNamed) {
+    ASSERT_TRUE(test::writeBytes(path("short.doc"), "3,145,145,on,"));
+    const auto result = readChannelFile(path("short.doc"));
+    ASSERT_TRUE(std::holds_alternative<UserMessage>(result));
+    EXPECT_EQ(std::get<UserMessage>(result).detail,
+              path("short.doc") + QStringLiteral("：只有 4 个值，信道文件须有 49 个"));
 }
 
 TEST_F(ChannelFileOnDisk, FailedSaveReportsTheReasonAndKeepsTheOldFile) {
@@ -209,6 +244,7 @@ TEST_F(ChannelFileOnDisk, FailedSaveReportsTheReasonAndKeepsTheOldFile) {
     EXPECT_TRUE(message->text.startsWith(u"文件保存失败！\n")) << message->text.toStdString();
     EXPECT_GT(message->text.size(), QStringLiteral("文件保存失败！\n").size());
     EXPECT_EQ(message->title, u"错误警告 ");
+    EXPECT_EQ(message->detail, path("a.doc/b.doc") + QStringLiteral("：Not a directory"));
     const auto old = readChannelFile(path("a.doc"));
     ASSERT_TRUE(std::holds_alternative<ChannelFile>(old));
     EXPECT_EQ(std::get<ChannelFile>(old).rows, twoChannels());

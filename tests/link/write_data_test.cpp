@@ -26,7 +26,8 @@ struct RefuseCase {
     const char* name;
     const char* squelch;
     std::function<void(ChannelTable&)> spoil;
-    int row;  // 0: accepted
+    int row;                  // 0: accepted
+    const char* reason = "";  // the detailed text: the field and its value
 };
 
 void set(ChannelTable& rows, int row, int column, Field value) {
@@ -52,6 +53,7 @@ TEST_P(WriteData, SendsNothingTheRadioCannotTake) {
               QStringLiteral("第 %1 信道数据无效，未写入对讲机！").arg(c.row));
     EXPECT_EQ(refused.message.title, u"错误警告 ");
     EXPECT_EQ(refused.message.icon, UserMessage::Icon::Information);
+    EXPECT_EQ(refused.message.detail, QString::fromUtf8(c.reason));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -79,36 +81,39 @@ INSTANTIATE_TEST_SUITE_P(
                        set(table, 2, kTransmit, QStringLiteral("500"));
                    },
                    0},
-        RefuseCase{"SquelchNegative", "-1", [](ChannelTable&) {}, 1},
+        RefuseCase{"SquelchNegative", "-1", [](ChannelTable&) {}, 1, "静噪级别“-1”不是 0–9 的整数"},
 
         RefuseCase{"NullChannelNumber", "3",
-                   [](ChannelTable& table) { set(table, 9, kChannelNumber, std::nullopt); }, 9},
+                   [](ChannelTable& table) { set(table, 9, kChannelNumber, std::nullopt); }, 9,
+                   "信道号为空，不是 1–16 的整数"},
 
         RefuseCase{"ChannelNumberWithTrailingText", "3",
                    [](ChannelTable& table) { set(table, 7, kChannelNumber, QStringLiteral("7x")); },
-                   7},
+                   7, "信道号“7x”不是 1–16 的整数"},
         RefuseCase{
             "ChannelNumberFraction", "3",
-            [](ChannelTable& table) { set(table, 7, kChannelNumber, QStringLiteral("7.5")); }, 7},
+            [](ChannelTable& table) { set(table, 7, kChannelNumber, QStringLiteral("7.5")); }, 7,
+            "信道号“7.5”不是 1–16 的整数"},
         RefuseCase{
             "ChannelSeventeen", "3",
-            [](ChannelTable& table) { set(table, 16, kChannelNumber, QStringLiteral("17")); }, 16},
+            [](ChannelTable& table) { set(table, 16, kChannelNumber, QStringLiteral("17")); }, 16,
+            "信道号“17”不是 1–16 的整数"},
 
         RefuseCase{"ReceiveBelowBand", "3",
                    [](ChannelTable& table) { set(table, 12, kReceive, QStringLiteral("129.99")); },
-                   12},
+                   12, "接收频率“129.99”超出 130–500 MHz"},
         RefuseCase{"ReceiveAboveBand", "3",
                    [](ChannelTable& table) { set(table, 3, kReceive, QStringLiteral("500.005")); },
-                   3},
+                   3, "接收频率“500.005”超出 130–500 MHz"},
         RefuseCase{"TransmitHuge", "3",
                    [](ChannelTable& table) { set(table, 5, kTransmit, QStringLiteral("1e400")); },
-                   5},
+                   5, "发送频率“1e400”超出 130–500 MHz"},
         RefuseCase{"FirstBadRowWins", "3",
                    [](ChannelTable& table) {
                        set(table, 14, kReceive, QStringLiteral("50"));
-                       set(table, 6, kChannelNumber, QStringLiteral("x"));
+                       set(table, 6, kChannelNumber, QStringLiteral("abc"));
                    },
-                   6}),
+                   6, "信道号“abc”不是 1–16 的整数"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(WriteData, FramesAreTheEncodedRowsInOrder) {

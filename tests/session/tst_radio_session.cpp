@@ -140,6 +140,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("answer");  // empty: the radio stays silent
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("detail");  // the table's and the radio's values
 
         QStringList changed = radioFrames();
         changed[2][19] = QLatin1Char('5');                    // channel 3's transmit
@@ -147,17 +148,28 @@ private Q_SLOTS:
         QStringList squelch = radioFrames();
         squelch[0][1] = QLatin1Char('4');  // the squelch level only
         QStringList byDesign = radioFrames();
-        QTest::newRow("equal") << radioFrames() << QStringLiteral("校验正确") << QString();
+        QTest::newRow("equal") << radioFrames() << QStringLiteral("校验正确") << QString()
+                               << QString();
         QTest::newRow("channels 3 and 7 differ")
-            << changed << QString() << QStringLiteral("校验错误：第 3、7 信道与信道表不一致！");
+            << changed << QString() << QStringLiteral("校验错误：第 3、7 信道与信道表不一致！")
+            << QStringLiteral(
+                   "第 3 信道：信道表“145.61250, 145.61250, off”，"
+                   "对讲机“145.61250, 155.61250, off”\n"
+                   "第 7 信道：信道表“145.61250, 145.61250, off”，"
+                   "对讲机“145.61250, 145.61250, on”");
         QTest::newRow("squelch differs")
-            << squelch << QString() << QStringLiteral("校验错误：第 1 信道与信道表不一致！");
+            << squelch << QString() << QStringLiteral("校验错误：第 1 信道与信道表不一致！")
+            << QStringLiteral(
+                   "第 1 信道：信道表“静噪级别 7，150.00000, 150.00000, on”，"
+                   "对讲机“静噪级别 4，150.00000, 150.00000, on”");
         QTest::newRow("no answer")
             << QStringList() << QString()
-            << QStringLiteral("校验失败：对讲机无应答或数据有误，请检查连接后重新写入！");
+            << QStringLiteral("校验失败：对讲机无应答或数据有误，请检查连接后重新写入！")
+            << QString();
         QTest::newRow("bad answer")
             << QStringList{QStringLiteral("0701x").repeated(64)} << QString()
-            << QStringLiteral("校验失败：对讲机无应答或数据有误，请检查连接后重新写入！");
+            << QStringLiteral("校验失败：对讲机无应答或数据有误，请检查连接后重新写入！")
+            << QString();
     }
 
     // The verify reads into memory only: whatever it finds, the table stays.
@@ -165,6 +177,7 @@ private Q_SLOTS:
         QFETCH(QStringList, answer);
         QFETCH(QString, status);
         QFETCH(QString, message);
+        QFETCH(QString, detail);
         Session s;
         typeTable(*s.store);
         s.session->setVerifyAfterWrite(true);
@@ -184,6 +197,9 @@ private Q_SLOTS:
         if (!message.isEmpty()) {
             QCOMPARE(s.messages.constFirst().text, message);
             QCOMPARE(s.messages.constFirst().title, QStringLiteral("错误警告 "));
+            if (!detail.isEmpty()) {
+                QCOMPARE(s.messages.constFirst().detail, detail);
+            }
         }
         QVERIFY(fireTimer(&s.root, "Timer3"));  // the ready watch is back
     }

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 namespace qm3270::test {
 
 // Records each message instead of showing it, with the window it was shown
@@ -21,9 +23,14 @@ public:
     QList<Shown> shown;
     QList<UserMessage> asked;
     bool answer = true;
+    // Runs while the message is "up", e.g. a real box that takes the focus.
+    std::function<void()> whileShown;
 
     void show(QWidget* parent, const UserMessage& message) override {
         shown.append({message, parent});
+        if (whileShown) {
+            whileShown();
+        }
     }
     bool ask(QWidget*, const UserMessage& question) override {
         asked << question;
@@ -51,7 +58,9 @@ class ScriptedFileChooser : public FileChooser {
 public:
     QString chooseOpen(QWidget*, const QString& lastName) override { return answer(lastName); }
     QString chooseSave(QWidget*, const QString& lastName) override { return answer(lastName); }
-    QString chooseOpenIn(QWidget*, const QString& folder) override { return answer(folder); }
+    QString chooseBackup(QWidget*, const QString& folder, const ChannelFile&) override {
+        return answer(folder);
+    }
     QString chooseCsvOpen(QWidget*, const QString& lastName) override { return answer(lastName); }
     QString chooseCsvSave(QWidget*, const QString& lastName) override { return answer(lastName); }
 

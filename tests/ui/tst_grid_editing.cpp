@@ -132,9 +132,9 @@ void GridEditingTest::rowHeaderMarksTheCurrentRow() {
     WindowHarness::type(QStringLiteral("7x"));
     WindowHarness::press(Qt::Key_Return);
     TRY_COMPARE(h.field(6, kChannelNumber), QStringLiteral("7x"));
-    QCOMPARE(header(), markerOn(6));
-    h.action("保存")->trigger();  // cancelled, but a pass starts on row 1
-    QCOMPARE(header(), markerOn(0));
+    QCOMPARE(header(), markerOn(7));  // Enter moved on to the next channel
+    h.action("保存")->trigger();      // cancelled; the user keeps their place
+    QCOMPARE(header(), markerOn(7));
     QCOMPARE(h.grid()->verticalHeader()->width(), width);
 }
 

@@ -146,6 +146,24 @@ private Q_SLOTS:
         QCOMPARE(topLevelsNamed(window), 1);
     }
 
+    // Red and blue on a dark desktop palette would be unreadable: the page
+    // stays light (the window's own corner, where no control is drawn).
+    void lightPageUnderADarkPalette_data() { windows_data(); }
+    void lightPageUnderADarkPalette() {
+        QFETCH(QString, window);
+        const QPalette desktop = QApplication::palette();
+        QPalette dark(QColor(40, 40, 40), QColor(30, 30, 30));
+        QApplication::setPalette(dark);
+        QWidget* shown = showWindow(window);
+        const QImage page = shown->grab().toImage();
+        QApplication::setPalette(desktop);
+        if (!qEnvironmentVariableIsEmpty("QM3270_SCREENSHOTS")) {
+            page.save(qEnvironmentVariable("QM3270_SCREENSHOTS") + u'/' + window + ".png");
+        }
+        QVERIFY2(QColor(page.pixel(2, 2)).lightness() > 200,
+                 qPrintable(QColor(page.pixel(2, 2)).name()));
+    }
+
     void aboutTexts() {
         QWidget* about = showWindow(QStringLiteral("frmAbout"));
         const QString support = about->findChild<QLabel*>(QStringLiteral("lblDisclaimer"))->text();

@@ -4,9 +4,12 @@
 #include "file/channel_file.h"
 #include "test_files.h"
 #include "try_wait.h"
+#include "ui/backup_browser.h"
 #include "window_harness.h"
 
 #include <QDir>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -70,6 +73,7 @@ private Q_SLOTS:
     void replacingKeepsTheTableBefore_data();
     void replacingKeepsTheTableBefore();
     void restoreOpensABackupAsOneStep();
+    void browserShowsWhatEachBackupHolds();
 };
 
 void OpenBackupsTest::replacingKeepsTheTableBefore_data() {
@@ -159,6 +163,35 @@ void OpenBackupsTest::restoreOpensABackupAsOneStep() {
     h.grid()->setFocus();
     WindowHarness::press(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(shown(h), opened);
+}
+
+// Beside the list, the selected backup's channels with those that differ from
+// the table now marked; a backup that is no channel file cannot be chosen.
+void OpenBackupsTest::browserShowsWhatEachBackupHolds() {
+    QTemporaryDir dir;
+    QVERIFY(writeBytes(dir.filePath(QStringLiteral("20261208-090000-written.doc")), kChannelFile));
+    QVERIFY(writeBytes(dir.filePath(QStringLiteral("20261208-100000-before-read.doc")),
+                       QByteArray("\x89PNG\r\n\x1a\n", 8)));
+    ChannelFile now;
+    now.rows.at(0)[kReceive] = now.rows.at(0)[kTransmit] = QStringLiteral("145.50000");
+    now.rows.at(0)[kBeat] = QStringLiteral("on");
+    BackupBrowser browser(dir.path(), now);
+    auto* list = browser.findChild<QTableWidget*>(QStringLiteral("backups"));
+    auto* channels = browser.findChild<QTableWidget*>(QStringLiteral("backupChannels"));
+    auto* restore = browser.findChild<QPushButton*>(QStringLiteral("恢复"));
+    QCOMPARE(list->rowCount(), 2);
+    QCOMPARE(list->item(0, 1)->text(), QStringLiteral("读信道前"));  // newest first
+    QCOMPARE(list->item(0, 2)->text(), QStringLiteral("无法读取"));
+    QVERIFY(!restore->isEnabled());
+    QVERIFY(browser.chosen().isEmpty());
+
+    list->setCurrentCell(1, 0);
+    QCOMPARE(list->item(1, 1)->text(), QStringLiteral("写入后"));
+    QVERIFY(restore->isEnabled());
+    QCOMPARE(channels->verticalHeaderItem(0)->text(), QStringLiteral("1"));  // the same
+    QCOMPARE(channels->verticalHeaderItem(1)->text(), QStringLiteral("≠ 2"));
+    QCOMPARE(channels->item(1, 0)->text(), QStringLiteral("438.50000"));
+    QCOMPARE(browser.chosen(), dir.filePath(QStringLiteral("20261208-090000-written.doc")));
 }
 
 QTEST_MAIN(OpenBackupsTest)

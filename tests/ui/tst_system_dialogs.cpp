@@ -46,8 +46,9 @@ private Q_SLOTS:
         QTest::newRow("open") << false << "打开";
         QTest::newRow("save") << true << "另存为";
     }
-    // Both dialogs start on the last name, show only channel files, add no suffix
-    // and take a name that does not exist yet (the open then reports it).
+    // Both dialogs start on the last name and show only channel files; the open
+    // takes a name that does not exist yet (the open then reports it), the save
+    // adds ".doc" and asks before it replaces a file.
     void fileDialogs() {
         QFETCH(bool, save);
         QFETCH(QString, title);
@@ -60,14 +61,15 @@ private Q_SLOTS:
             QCOMPARE(dialog->windowTitle(), title);
             QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("text(*.doc)")});
             QCOMPARE(dialog->selectedFiles(), QStringList{last});
-            QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            QCOMPARE(dialog->testOption(QFileDialog::DontConfirmOverwrite), !save);
+            QCOMPARE(dialog->defaultSuffix(), save ? QStringLiteral("doc") : QString());
             dialog->selectFile(typed);
             QMetaObject::invokeMethod(dialog, "accept");
         });
         DialogFileChooser chooser;
         const QString chosen =
             save ? chooser.chooseSave(nullptr, last) : chooser.chooseOpen(nullptr, last);
-        QCOMPARE(chosen, typed);
+        QCOMPARE(chosen, save ? typed + QStringLiteral(".doc") : typed);
     }
 
     void cancelChoosesNothing() {

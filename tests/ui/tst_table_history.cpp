@@ -206,6 +206,7 @@ void TableHistoryTest::entriesFollowTheStackAndTheTransfers() {
     h.action("撤销")->trigger();
     QCOMPARE(entries(), (QList<bool>{false, true}));
 
+    h.action("写后校验")->trigger();  // the write alone, no read-back from the fake line
     h.action("写信道")->trigger();
     QCOMPARE(entries(), (QList<bool>{false, false}));
     WindowHarness::press(Qt::Key_Y, Qt::ControlModifier);

@@ -57,17 +57,24 @@ struct WindowHarness {
     void trigger(const char* name) const { action(name)->trigger(); }
     bool fire(const char* timer) const { return fireTimer(window.get(), timer); }
 
-    // Types into a cell through the grid's own editor and presses Enter.
-    void typeIntoCell(int row, int column, const QString& text, bool pressEnter = true) const {
+    // Types into a cell through the grid's own editor and ends the edit there,
+    // the row's edit pending as after Tab (Enter would move on to the next row).
+    void typeIntoCell(int row, int column, const QString& text, bool finish = true) const {
         const QModelIndex index = grid()->model()->index(row, column);
         grid()->setCurrentIndex(index);
         grid()->edit(index);
-        auto* editor = qobject_cast<QLineEdit*>(grid()->indexWidget(index));
+        QWidget* editor = grid()->indexWidget(index);
         QVERIFY(editor);
-        editor->setText(text);
-        if (pressEnter) {
-            QTest::keyClick(editor, Qt::Key_Return);
-            TRY_VERIFY(!grid()->indexWidget(index));  // the delegate commits on the next turn
+        // The 拍频 cell's editor is a box of the beat choices with a line to type in.
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line == nullptr) {
+            line = editor->findChild<QLineEdit*>();
+        }
+        QVERIFY(line);
+        line->setText(text);
+        if (finish) {
+            grid()->finishEditing();
+            QVERIFY(!grid()->indexWidget(index));
         }
     }
 
