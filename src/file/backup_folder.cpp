@@ -30,15 +30,18 @@ QString eventName(BackupFolder::Event event) {
             return QStringLiteral("written");
         case BackupFolder::Event::Unsaved:
             return QStringLiteral("unsaved");
+        case BackupFolder::Event::BeforeWrite:
+            return QStringLiteral("before-write");
     }
     return QStringLiteral("unsaved");
 }
 
 // A backup's name: its time, its event, its place within that second.
 const QRegularExpression& backupName() {
-    static const QRegularExpression name(QStringLiteral(
-        "^(\\d{8}-\\d{6})-(?:before-read|before-open|before-import|written|unsaved)(?:-(\\d+))?"
-        "\\.doc$"));
+    static const QRegularExpression name(
+        QStringLiteral("^(\\d{8}-\\d{6})-(?:before-read|before-open|before-import|written|unsaved|"
+                       "before-write)(?:-(\\d+))?"
+                       "\\.doc$"));
     return name;
 }
 
