@@ -4,14 +4,18 @@
 #include "channels/channel_table_model.h"
 #include "link/port.h"
 #include "link/serial_port.h"
+#include "session/continuous_write.h"
+#include "session/operations_log.h"
 #include "session/radio_session.h"
 #include "sheet/fonts.h"
 #include "ui/about_window.h"
 #include "ui/channel_file_actions.h"
 #include "ui/channel_grid.h"
+#include "ui/continuous_write_actions.h"
 #include "ui/csv_and_print_actions.h"
 #include "ui/instructions_window.h"
 #include "ui/message_presenter.h"
+#include "ui/operations_log_window.h"
 #include "ui/port_dialog.h"
 #include "ui/setting_boxes.h"
 #include "ui/store_closing.h"
@@ -26,6 +30,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStatusBar>
 
 namespace qm3270 {
 
@@ -71,6 +76,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     widgets.history = history_;
     transfers_ = new TransferController(widgets, services_.store, *model_, services_.port,
                                         services_.messages, services_.timing, this);
+    log_ = new OperationsLog(this);
 
     connectActions();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -115,6 +121,8 @@ void MainWindow::connectActions() {
     });
     // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
     connectVerifyChoice();
+    connectContinuousWrite();
+    connect(menus_.operationsLog, &QAction::triggered, this, &MainWindow::showOperationsLog);
     connect(menus_.exit, &QAction::triggered, this, &QWidget::close);
     connect(menus_.instructions, &QAction::triggered, this, [] { showInstructionsWindow(); });
     connect(menus_.about, &QAction::triggered, this, [] { showAboutWindow(); });
@@ -153,6 +161,32 @@ void MainWindow::connectVerifyChoice() {
     });
 }
 
+// 连续写入 is off at every start. Its count shows at the right of the status
+// bar while it is on.
+void MainWindow::connectContinuousWrite() {
+    auto* counts = new QLabel(this);
+    counts->setObjectName(QStringLiteral("连续写入计数"));
+    statusBar()->addPermanentWidget(counts);
+    continuous_ = new ContinuousWriteActions({menus_.continuous, controls_.status, counts},
+                                             *transfers_, services_.store, services_.port,
+                                             services_.messages, services_.timing, this);
+    connect(continuous_, &ContinuousWriteActions::readyToClose, this, &QWidget::close);
+    log_->follow(transfers_->session(), &continuous_->mode());
+    connect(&services_.port, &Port::failed, log_, [this] {
+        log_->add(QStringLiteral("端口"),
+                  QStringLiteral("%1（已断开）").arg(services_.port.device()));
+    });
+}
+
+void MainWindow::showOperationsLog() {
+    if (logWindow_ == nullptr) {
+        logWindow_ = new OperationsLogWindow(*log_, services_.files, services_.messages, this);
+    }
+    logWindow_->show();
+    logWindow_->raise();
+    logWindow_->activateWindow();
+}
+
 void MainWindow::startUp() {
     show();
     controls_.date->setText(dateText(services_.today));
@@ -172,6 +206,12 @@ void MainWindow::commitPendingEdits() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (continuous_->holdClose()) {
+        // A continuous write finishes the radio in hand, its verify included.
+        commitPendingEdits();
+        event->ignore();
+        return;
+    }
     if (transfers_->isWriting()) {
         // Cut short, the radio would keep "A" and part of the table. The write
         // ends within its drain limit; until then what was typed is safe.

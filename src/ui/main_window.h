@@ -5,12 +5,16 @@
 #include "ui/main_services.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
 namespace qm3270 {
 
 class ChannelFileActions;
+class ContinuousWriteActions;
+class OperationsLog;
+class OperationsLogWindow;
 class ChannelGrid;
 class ChannelTableModel;
 class CsvAndPrintActions;
@@ -45,6 +49,8 @@ protected:
 private:
     void connectActions();
     void connectVerifyChoice();
+    void connectContinuousWrite();
+    void showOperationsLog();
     void showMessage(const UserMessage& message);
     void shutDown();
 
@@ -58,6 +64,9 @@ private:
     std::unique_ptr<ChannelFileActions> fileActions_;
     std::unique_ptr<CsvAndPrintActions> csvAndPrint_;
     TransferController* transfers_;
+    OperationsLog* log_;
+    ContinuousWriteActions* continuous_ = nullptr;
+    QPointer<OperationsLogWindow> logWindow_;
     bool closeAfterWrite_ = false;
     bool shutDown_ = false;
 };

@@ -32,4 +32,13 @@ void BoxMessagePresenter::show(QWidget* parent, const UserMessage& message) {
     box.exec();
 }
 
+bool BoxMessagePresenter::confirm(QWidget* parent, const UserMessage& question) {
+    QMessageBox box(boxIcon(question.icon), question.title, question.text,
+                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
 }  // namespace qm3270

@@ -23,6 +23,12 @@ public:
     void show(QWidget* parent, const UserMessage& message) override {
         shown.append({message, parent});
     }
+    // Questions are recorded as messages and answered with `confirmAnswer`.
+    bool confirmAnswer = true;
+    bool confirm(QWidget* parent, const UserMessage& question) override {
+        show(parent, question);
+        return confirmAnswer;
+    }
     QList<UserMessage> messages() const {
         QList<UserMessage> result;
         for (const Shown& entry : shown) {
