@@ -3,6 +3,7 @@
 
 #include "channels/channel_store.h"
 #include "fake_port.h"
+#include "file_size_limit.h"
 #include "session/continuous_write.h"
 #include "session/operations_log.h"
 #include "session/radio_session.h"
@@ -199,6 +200,35 @@ private Q_SLOTS:
         QVERIFY(line.continuous->isOn());
         QTRY_VERIFY(!line.continuous->isOn());
         QCOMPARE(line.results.last().outcome, Outcome::Verified);
+    }
+
+    // The newest 1000 entries stay; the CSV opens in a spreadsheet and is
+    // saved whole or not at all.
+    void logKeptAndSaved() {
+        OperationsLog log;
+        for (int k = 1; k <= OperationsLog::kKept + 1; ++k) {
+            log.add(QStringLiteral("打开"), QString::number(k));
+        }
+        QCOMPARE(log.rowCount(), OperationsLog::kKept);
+        QCOMPARE(log.entries().constFirst().result, QStringLiteral("2"));
+        log.add(QStringLiteral("保存"), QStringLiteral("x,\"y\"\nthe reason"));
+        const QByteArray csv = log.csv();
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF" + QStringLiteral("时间,操作,结果\r\n").toUtf8()));
+        QVERIFY(csv.endsWith(QStringLiteral(",保存,\"x,\"\"y\"\"\"\r\n").toUtf8()));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.csv"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        const auto failure = test::failureUnderFileSizeLimit(4096, [&] {
+            const auto message = log.saveCsv(path);
+            return message ? message->text : QString();
+        });
+        QVERIFY(failure && failure->startsWith(QStringLiteral("文件保存失败！\n")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QVERIFY(!log.saveCsv(path));
     }
 };
 
