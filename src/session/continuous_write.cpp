@@ -200,7 +200,8 @@ void ContinuousWrite::finishRadio(Radio::Outcome outcome, const std::optional<Us
     Q_EMIT radioDone(radio_);
     Q_EMIT countsChanged(succeeded_, failed_);
     if (stopAsked_ || endReason_) {
-        end(endReason_);
+        const std::optional<UserMessage> reason = endReason_;  // end() forgets it
+        end(reason);
         return;
     }
     waitForDeparture();
@@ -238,7 +239,7 @@ void ContinuousWrite::departureTick() {
     }
 }
 
-void ContinuousWrite::end(std::optional<UserMessage> reason) {
+void ContinuousWrite::end(const std::optional<UserMessage>& reason) {
     const bool departing = state_ == State::Departing;
     departureTimer_->stop();
     state_ = State::Off;

@@ -105,7 +105,7 @@ private:
                      const QList<int>& differing = {});
     void waitForDeparture();
     void departureTick();
-    void end(std::optional<UserMessage> reason);
+    void end(const std::optional<UserMessage>& reason);
 
     RadioSession& session_;
     ChannelStore& store_;
