@@ -6,10 +6,13 @@
 // ContinuousWrite on the real serial port against qm3270-radio playing a line
 // of radios, each swapped for the next after `swapMs`.
 struct ContinuousFigures {
-    double worstRatio =
-        0;  // first answer to verified result ÷ the line time of read, write, verify
-    double worstRadioMs = 0;
-    double cycleMs = 0;  // mean time from one radio's verified result to the next one's
+    // First answer to verified result ÷ the line time of its read, write and
+    // verify, the write counted as long as on a cable.
+    double worstRatio = 0;
+    double ptyRatio = 0;      // the same as the pseudo-terminal carried it
+    double worstRadioMs = 0;  // on the pseudo-terminal
+    double writeMs = 0;       // the longest write on the pseudo-terminal
+    double cycleMs = 0;       // mean time from one radio's verified result to the next one's
     double radiosPerHour = 0;
 };
 
