@@ -120,6 +120,10 @@ void ContinuousWrite::transferEnded(const TransferEnd& end) {
         waitForDeparture();
         return;
     }
+    if (state_ == State::Departing) {
+        session_.pauseReadyWatch();  // a transfer by hand has started the watch again
+        return;
+    }
     if (state_ != State::Serving) {
         return;
     }
