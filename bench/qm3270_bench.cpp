@@ -71,6 +71,9 @@ public:
     void show(QWidget*, const UserMessage& message) override {
         fail(QStringLiteral("the window showed \"%1\"").arg(message.text));
     }
+    bool ask(QWidget*, const UserMessage& question) override {
+        fail(QStringLiteral("the window asked \"%1\"").arg(question.text));
+    }
 };
 class NoFiles : public FileChooser {
 public:

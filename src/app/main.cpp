@@ -142,6 +142,7 @@ int main(int argc, char* argv[]) {
                                 .messages = messages,
                                 .files = files,
                                 .explicitPort = startUpDevice(options, app),
+                                .simulated = options.simulate,
                                 .settings = &settings};
 
     MainWindow window(services);

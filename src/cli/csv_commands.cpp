@@ -34,6 +34,21 @@ int saveOrPrint(const QCommandLineParser& parser, const QCommandLineOption& outp
     return kSuccess;
 }
 
+// Every reason on standard error; for a list that only needs fitting, a
+// last line saying so. Returns the exit status.
+int refuseImport(const QString& path, const CsvRefusal& refusal) {
+    const QString what = QStringLiteral("import %1").arg(path);
+    for (const CsvRefusal::Reason& reason : refusal.reasons) {
+        fail(kRefused, what, reason.text);
+    }
+    if (refusal.fit) {
+        fail(kRefused, what,
+             QStringLiteral("the radio cannot hold the list as it stands; --fit imports the "
+                            "first 16 channels it can hold and names the rows left out"));
+    }
+    return refusal.reasons.value(0).refusedData ? kRefused : kBadInput;
+}
+
 int runImportCsv(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -41,10 +56,18 @@ int runImportCsv(const QStringList& arguments) {
         "window would give: locations 1-16, frequencies 130-500 MHz snapped as the grid snaps\n"
         "them, channels the file does not name unprogrammed, the squelch level from a\n"
         "'# squelch=N' line (else 3). A file that is not CHIRP CSV is refused with exit\n"
-        "status 2, one the radio cannot take with exit status 3; every refused line is named."));
+        "status 2, one the radio cannot take with exit status 3; every refused line is named.\n"
+        "Values may be separated by commas or by tabs."));
     parser.addPositionalArgument(QStringLiteral("CSV"), QStringLiteral("A CHIRP CSV file."));
     const QCommandLineOption output = outputOption("the channel file");
     parser.addOption(output);
+    const QCommandLineOption fit(
+        QStringLiteral("fit"),
+        QStringLiteral("For a list the radio cannot hold as it stands (locations outside 1-16,\n"
+                       "more than 16 channels, frequencies outside 130-500 MHz): take the\n"
+                       "rows it can hold in ascending location as channels 1-16, and name\n"
+                       "every row left out on standard error."));
+    parser.addOption(fit);
     if (const auto status = parseCommandLine(parser, arguments, 1)) {
         return *status;
     }
@@ -55,20 +78,23 @@ int runImportCsv(const QStringList& arguments) {
         return fail(kBadInput, QStringLiteral("open %1").arg(path), *reason);
     }
     const auto parsed = parseChirpCsv(std::get<QByteArray>(read));
+    const CsvImport* imported = std::get_if<CsvImport>(&parsed);
     if (const auto* refusal = std::get_if<CsvRefusal>(&parsed)) {
-        for (const CsvRefusal::Reason& reason : refusal->reasons) {
-            fail(kRefused, QStringLiteral("import %1").arg(path), reason.text);
+        if (!refusal->fit || !parser.isSet(fit)) {
+            return refuseImport(path, *refusal);
         }
-        return refusal->reasons.value(0).refusedData ? kRefused : kBadInput;
+        for (const QString& row : refusal->fit->leftOut) {
+            printError(QStringLiteral("qm3270-cli: left out of %1: %2\n").arg(path, row));
+        }
+        imported = &refusal->fit->fitted;
     }
-    const auto& imported = std::get<CsvImport>(parsed);
     // Without a squelch line the level is the squelch box's first one.
-    const QString squelch = imported.squelch.value_or(QString::fromUtf16(kSquelchFallback));
+    const QString squelch = imported->squelch.value_or(QString::fromUtf16(kSquelchFallback));
 
     return saveOrPrint(
         parser, output,
-        [&](const QString& target) { return saveChannelFile(target, squelch, imported.rows); },
-        formatChannelFile(squelch, imported.rows) + u'\n');
+        [&](const QString& target) { return saveChannelFile(target, squelch, imported->rows); },
+        formatChannelFile(squelch, imported->rows) + u'\n');
 }
 
 int runExportCsv(const QStringList& arguments) {

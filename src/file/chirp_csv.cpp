@@ -7,9 +7,11 @@
 #include "file/whole_file.h"
 
 #include <QHash>
+#include <QMap>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -57,6 +59,21 @@ QString megahertzText(double steps) {
     }
     digits.insert(digits.size() - 5, u'.');
     return (steps < 0 ? QStringLiteral("-") : QString()) + digits + u'0';
+}
+
+// The level a write sends for the squelch text, by the leading-number rule
+// ("05" and " 5" are 5); nothing when the text holds no level from 0 to 9.
+std::optional<int> squelchLevel(const QString& squelch) {
+    static const QRegularExpression blanks(QStringLiteral("\\s"));
+    static const QRegularExpression number(QStringLiteral("^[+-]?\\.?[0-9]"));
+    if (!number.match(QString(squelch).remove(blanks)).hasMatch()) {
+        return std::nullopt;  // "", "x": no number, though it reads as 0
+    }
+    const double level = leadingNumber(squelch);
+    if (level < 0.0 || level > 9.0 || level != std::floor(level)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(level);
 }
 
 QString tuningStep(double receiveSteps) {
@@ -133,6 +150,27 @@ QString decodeText(const QByteArray& bytes) {
     return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
 
+ChannelTable unprogrammedTable() {
+    ChannelTable rows;
+    const QString empty = QStringLiteral("");
+    for (ChannelRecord& row : rows) {
+        row[kReceive] = empty;
+        row[kTransmit] = empty;
+        row[kBeat] = empty;
+    }
+    return rows;
+}
+
+// One row of the list as read: where it asks to go and what it holds.
+struct ListedRow {
+    int line = 0;
+    int location = 0;
+    ChannelRecord channel;
+    QString cannotHold;  // why the radio cannot hold it (a frequency, a Duplex); empty: it can
+
+    bool programmed() const { return !channel[kReceive]->isEmpty(); }
+};
+
 class Importer {
 public:
     std::variant<CsvImport, CsvRefusal> run(const QList<CsvRecord>& records);
@@ -141,34 +179,36 @@ private:
     bool readHeader(const CsvRecord& record);
     void readSquelch(const CsvRecord& comment);
     void readRow(const CsvRecord& record);
-    void readChannel(const CsvRecord& record);
+    // The row, or nothing when it cannot be read and a reason has been given.
+    std::optional<ListedRow> readChannel(const CsvRecord& record);
+    void readTransmit(ListedRow& listed, const CsvRecord& record, double receive);
     QString value(const CsvRecord& record, const QString& column) const;
     // A frequency value in MHz ("146.52", "146.520000", "146.52 MHz",
     // "146520 kHz"; empty is 0), or nothing when a reason has been given.
     std::optional<double> megahertz(const CsvRecord& record, const QString& column);
     // The grid's rule for `column` on `row`, whose field holds `megahertz`;
-    // false when the rule refused it (out of range) and a reason has been given.
-    bool applyGridRule(ChannelRecord& row, int column, double megahertz, const CsvRecord& record,
-                       const QString& csvColumn, const char16_t* outOfRange);
-    void refuse(const QString& reason, bool refusedData = false) {
+    // the reason it refused the value (out of range), or nothing.
+    QString applyGridRule(ChannelRecord& row, int column, double megahertz, const CsvRecord& record,
+                          const QString& csvColumn, const char16_t* outOfRange) const;
+    // `fits`: a reason that taking the list as far as it fits overcomes.
+    void refuse(const QString& reason, bool refusedData = false, bool fits = false) {
         refusal_.reasons << CsvRefusal::Reason{reason, refusedData};
+        unreadable_ = unreadable_ || !fits;
     }
+    CsvImport placed() const;
+    std::optional<CsvFit> fitted() const;
 
-    CsvImport result_;
     CsvRefusal refusal_;
+    bool unreadable_ = false;
+    QList<ListedRow> listed_;
+    std::optional<QString> squelch_;
     QHash<QString, qsizetype> columns_;
     qsizetype headerSize_ = 0;
-    std::array<int, kChannelCount> seenOnLine_{};  // 0: not in the file yet
+    QHash<int, int> seenOnLine_;  // location -> the line that gave it
     int squelchLine_ = 0;
 };
 
 std::variant<CsvImport, CsvRefusal> Importer::run(const QList<CsvRecord>& records) {
-    const QString empty = QStringLiteral("");
-    for (ChannelRecord& row : result_.rows) {
-        row[kReceive] = empty;
-        row[kTransmit] = empty;
-        row[kBeat] = empty;
-    }
     bool haveHeader = false;
     int lastLine = 1;
     for (const CsvRecord& record : records) {
@@ -190,10 +230,51 @@ std::variant<CsvImport, CsvRefusal> Importer::run(const QList<CsvRecord>& record
         refuse(records.isEmpty() ? text(file_messages::kCsvEmpty)
                                  : text(file_messages::kCsvNoHeader).arg(lastLine));
     }
-    if (!refusal_.reasons.isEmpty()) {
-        return refusal_;
+    if (refusal_.reasons.isEmpty()) {
+        return placed();
     }
-    return result_;
+    if (!unreadable_) {
+        refusal_.fit = fitted();
+    }
+    return refusal_;
+}
+
+CsvImport Importer::placed() const {
+    CsvImport result{unprogrammedTable(), squelch_};
+    for (const ListedRow& listed : listed_) {
+        result.rows.at(static_cast<std::size_t>(listed.location - 1)) = listed.channel;
+    }
+    return result;
+}
+
+std::optional<CsvFit> Importer::fitted() const {
+    QList<const ListedRow*> byLocation;
+    for (const ListedRow& listed : listed_) {
+        byLocation << &listed;
+    }
+    std::sort(byLocation.begin(), byLocation.end(),
+              [](const ListedRow* a, const ListedRow* b) { return a->location < b->location; });
+    CsvFit fit{{unprogrammedTable(), squelch_}, {}};
+    QMap<int, QString> leftOut;  // by line
+    std::size_t taken = 0;
+    for (const ListedRow* listed : byLocation) {
+        QString why = listed->cannotHold;
+        if (why.isEmpty() && !listed->programmed()) {
+            why = text(file_messages::kCsvNoFrequency).arg(listed->line);
+        } else if (why.isEmpty() && taken == fit.fitted.rows.size()) {
+            why = text(file_messages::kCsvBeyondSixteen).arg(listed->line).arg(listed->location);
+        }
+        if (why.isEmpty()) {
+            fit.fitted.rows.at(taken++) = listed->channel;
+        } else {
+            leftOut.insert(listed->line, why);
+        }
+    }
+    if (taken == 0) {
+        return std::nullopt;  // nothing to take: the refusal says why
+    }
+    fit.leftOut = leftOut.values();
+    return fit;
 }
 
 bool Importer::readHeader(const CsvRecord& record) {
@@ -239,7 +320,7 @@ void Importer::readSquelch(const CsvRecord& comment) {
         refuse(text(file_messages::kCsvBadSquelch).arg(comment.line).arg(level), true);
         return;
     }
-    result_.squelch = level;
+    squelch_ = level;
 }
 
 QString Importer::value(const CsvRecord& record, const QString& column) const {
@@ -276,21 +357,24 @@ std::optional<double> Importer::megahertz(const CsvRecord& record, const QString
 
 // The grid's own rule decides, so an imported frequency is checked, snapped
 // and written exactly as the same number typed into the cell would be.
-bool Importer::applyGridRule(ChannelRecord& row, int column, double megahertz,
-                             const CsvRecord& record, const QString& csvColumn,
-                             const char16_t* outOfRange) {
+QString Importer::applyGridRule(ChannelRecord& row, int column, double megahertz,
+                                const CsvRecord& record, const QString& csvColumn,
+                                const char16_t* outOfRange) const {
     ChannelRecord candidate = row;
     candidate[column] = numberText(megahertz);
     EditResult edited = applyCellEdit(candidate, column);
     if (edited.message) {
-        refuse(text(outOfRange).arg(record.line).arg(csvColumn, numberText(megahertz)), true);
-        return false;
+        return text(outOfRange).arg(record.line).arg(csvColumn, numberText(megahertz));
     }
     row = edited.record;
-    return true;
+    return {};
 }
 
 void Importer::readRow(const CsvRecord& record) {
+    if (std::all_of(record.values.cbegin(), record.values.cend(),
+                    [](const QString& value) { return value.trimmed().isEmpty(); })) {
+        return;  // a row of empty cells, as spreadsheets leave them: CHIRP skips it too
+    }
     const qsizetype count = record.values.size();
     if (count < headerSize_) {
         refuse(text(file_messages::kCsvTooFewValues).arg(record.line).arg(count).arg(headerSize_));
@@ -305,74 +389,105 @@ void Importer::readRow(const CsvRecord& record) {
         }
     }
     // Empty values past the header (a ',' at the line's end) are harmless, but
-    // when such a row is refused, the values have most likely shifted: a
-    // comma decimal split one value in two.
+    // when such a row is refused for a value, the values have most likely
+    // shifted: a comma decimal split one value in two.
+    const bool shifted = count > headerSize_;
     const qsizetype before = refusal_.reasons.size();
-    readChannel(record);
-    if (count > headerSize_ && refusal_.reasons.size() > before) {
-        refusal_.reasons.last() = CsvRefusal::Reason{tooMany, false};
+    const std::optional<ListedRow> listed = readChannel(record);
+    if (!listed) {
+        if (shifted && refusal_.reasons.size() > before) {
+            refusal_.reasons.last() = CsvRefusal::Reason{tooMany, false};
+        }
+        return;
     }
+    if (!listed->cannotHold.isEmpty()) {
+        if (shifted) {
+            refuse(tooMany);
+            return;
+        }
+        refuse(listed->cannotHold, true, true);
+    } else if (listed->location < 1 || listed->location > kChannelCount) {
+        refuse(text(file_messages::kCsvLocationRange).arg(record.line).arg(listed->location), true,
+               true);
+    }
+    listed_ << *listed;
 }
 
-void Importer::readChannel(const CsvRecord& record) {
+std::optional<ListedRow> Importer::readChannel(const CsvRecord& record) {
     const QString location = value(record, kLocation);
     static const QRegularExpression wholeNumber(QStringLiteral("^[0-9]{1,9}$"));
     if (!wholeNumber.match(location).hasMatch()) {
         refuse(text(file_messages::kCsvNotLocation).arg(record.line).arg(location));
-        return;
+        return std::nullopt;
     }
-    const int channel = location.toInt();
-    if (channel < 1 || channel > kChannelCount) {
-        refuse(text(file_messages::kCsvLocationRange).arg(record.line).arg(channel), true);
-        return;
+    ListedRow listed{record.line, location.toInt(), unprogrammedTable().front(), {}};
+    if (const int seen = seenOnLine_.value(listed.location); seen != 0) {
+        refuse(
+            text(file_messages::kCsvLocationTwice).arg(record.line).arg(listed.location).arg(seen),
+            true);
+        return std::nullopt;
     }
-    int& seen = seenOnLine_.at(static_cast<std::size_t>(channel - 1));
-    if (seen != 0) {
-        refuse(text(file_messages::kCsvLocationTwice).arg(record.line).arg(channel).arg(seen),
-               true);
-        return;
-    }
-    seen = record.line;
+    seenOnLine_.insert(listed.location, record.line);
 
     const auto receive = megahertz(record, kFrequency);
     if (!receive) {
-        return;
+        return std::nullopt;
     }
-    ChannelRecord& row = result_.rows.at(static_cast<std::size_t>(channel - 1));
-    if (!applyGridRule(row, kReceive, *receive, record, kFrequency,
-                       file_messages::kCsvOutOfRange)) {
-        return;
+    listed.cannotHold = applyGridRule(listed.channel, kReceive, *receive, record, kFrequency,
+                                      file_messages::kCsvOutOfRange);
+    if (!listed.cannotHold.isEmpty() || !listed.programmed()) {
+        return listed;  // a frequency of 0 or none: the channel stays unprogrammed
     }
-    if (row[kReceive]->isEmpty()) {
-        return;  // a frequency of 0 or none: the channel stays unprogrammed
+    const qsizetype before = refusal_.reasons.size();
+    readTransmit(listed, record, *receive);
+    if (refusal_.reasons.size() > before) {
+        return std::nullopt;
     }
-
-    const QString duplex = value(record, kDuplex);
-    if (duplex == u"off") {
-        row[kTransmit] = QStringLiteral("");
-    } else if (duplex.isEmpty() || duplex == u"+" || duplex == u"-" || duplex == u"split") {
-        const auto offset =
-            duplex.isEmpty() ? std::optional<double>(0.0) : megahertz(record, kOffset);
-        if (!offset) {
-            return;
-        }
-        const double transmit = duplex == u"split" ? *offset
-                                : duplex == u"-"   ? *receive - *offset
-                                                   : *receive + *offset;
-        if (!applyGridRule(row, kTransmit, transmit, record,
-                           duplex.isEmpty() ? kFrequency : kOffset,
-                           file_messages::kCsvTransmitOutOfRange)) {
-            return;
-        }
-    } else {
-        refuse(text(file_messages::kCsvBadDuplex).arg(record.line).arg(duplex));
-        return;
-    }
-
     static const QRegularExpression beatOn(QStringLiteral("(^|\\s)beat=on(\\s|$)"),
                                            QRegularExpression::CaseInsensitiveOption);
-    row[kBeat] = beatOn.match(value(record, kComment)).hasMatch() ? QStringLiteral("on")
-                                                                  : QStringLiteral("off");
+    listed.channel[kBeat] = beatOn.match(value(record, kComment)).hasMatch()
+                                ? QStringLiteral("on")
+                                : QStringLiteral("off");
+    return listed;
+}
+
+void Importer::readTransmit(ListedRow& listed, const CsvRecord& record, double receive) {
+    const QString duplex = value(record, kDuplex);
+    if (duplex == u"off") {
+        listed.channel[kTransmit] = QStringLiteral("");
+        return;
+    }
+    if (!duplex.isEmpty() && duplex != u"+" && duplex != u"-" && duplex != u"split") {
+        listed.cannotHold = text(file_messages::kCsvBadDuplex).arg(record.line).arg(duplex);
+        return;
+    }
+    const auto offset = duplex.isEmpty() ? std::optional<double>(0.0) : megahertz(record, kOffset);
+    if (!offset) {
+        return;
+    }
+    // The direction is Duplex's alone; a signed Offset would silently turn it.
+    if (*offset < 0.0) {
+        refuse(
+            text(file_messages::kCsvNegativeOffset).arg(record.line).arg(value(record, kOffset)));
+        return;
+    }
+    const double transmit = duplex == u"split" ? *offset
+                            : duplex == u"-"   ? receive - *offset
+                                               : receive + *offset;
+    listed.cannotHold = applyGridRule(listed.channel, kTransmit, transmit, record,
+                                      duplex.isEmpty() ? kFrequency : kOffset,
+                                      file_messages::kCsvTransmitOutOfRange);
+}
+
+// A tab-separated list (CHIRP's clipboard form, a .tsv file) read with ','
+// has a header that is one value holding tabs.
+bool isTabSeparated(const QList<CsvRecord>& records) {
+    for (const CsvRecord& record : records) {
+        if (!record.comment) {
+            return record.values.size() == 1 && record.values.front().contains(u'\t');
+        }
+    }
+    return false;
 }
 
 UserMessage errorMessage(const QString& message, const QString& detail = {}) {
@@ -380,6 +495,11 @@ UserMessage errorMessage(const QString& message, const QString& detail = {}) {
 }
 
 }  // namespace
+
+UserMessage CsvFit::question() const {
+    return {text(file_messages::kCsvFitQuestion), text(file_messages::kCsvFitTitle),
+            UserMessage::Icon::Information, leftOut.join(u'\n')};
+}
 
 UserMessage CsvRefusal::message() const {
     QStringList all;
@@ -392,26 +512,34 @@ UserMessage CsvRefusal::message() const {
 
 std::variant<CsvImport, CsvRefusal> parseChirpCsv(const QByteArray& bytes) {
     if (bytes.size() > kLargestFile) {
-        return CsvRefusal{{{text(file_messages::kCsvTooLarge), false}}};
+        return CsvRefusal{{{text(file_messages::kCsvTooLarge), false}}, std::nullopt};
     }
     QByteArray body = bytes;
     if (body.startsWith("\xEF\xBB\xBF")) {
         body.remove(0, 3);
     }
-    return Importer().run(splitCsvRecords(decodeText(body)));
+    const QString decoded = decodeText(body);
+    QList<CsvRecord> records = splitCsvRecords(decoded);
+    if (isTabSeparated(records)) {
+        records = splitCsvRecords(decoded, u'\t');
+    }
+    return Importer().run(records);
 }
 
 std::variant<QByteArray, QString> readChirpCsvBytes(const QString& path) {
     return readFileUpTo(path, kLargestFile);
 }
 
-std::variant<CsvImport, UserMessage> readChirpCsv(const QString& path) {
+std::variant<CsvImport, CsvFit, UserMessage> readChirpCsv(const QString& path) {
     const auto read = readChirpCsvBytes(path);
     if (const auto* reason = std::get_if<QString>(&read)) {
         return errorMessage(text(file_messages::kCannotOpen), *reason);
     }
     auto parsed = parseChirpCsv(std::get<QByteArray>(read));
-    if (const auto* refusal = std::get_if<CsvRefusal>(&parsed)) {
+    if (auto* refusal = std::get_if<CsvRefusal>(&parsed)) {
+        if (refusal->fit) {
+            return *std::move(refusal->fit);
+        }
         return refusal->message();
     }
     return std::get<CsvImport>(std::move(parsed));
@@ -419,7 +547,10 @@ std::variant<CsvImport, UserMessage> readChirpCsv(const QString& path) {
 
 QString formatChirpCsv(const QString& squelch, const ChannelTable& rows) {
     const QString lineEnd = QStringLiteral("\r\n");
-    QString csv = QStringLiteral("# squelch=") + squelch.trimmed() + lineEnd;
+    QString csv;
+    if (const auto level = squelchLevel(squelch)) {
+        csv = QStringLiteral("# squelch=%1").arg(*level) + lineEnd;
+    }
     QStringList header;
     for (const char* column : kColumns) {
         header << QLatin1String(column);

@@ -14,7 +14,7 @@ bool isBlank(QChar c) {
 
 class Splitter {
 public:
-    explicit Splitter(QStringView text) : text_(text) {}
+    Splitter(QStringView text, QChar separator) : text_(text), separator_(separator) {}
 
     QList<CsvRecord> run() {
         QList<CsvRecord> records;
@@ -106,7 +106,7 @@ private:
                 ++at_;
                 continue;
             }
-            if (c == u',') {
+            if (c == separator_) {
                 record.values << std::exchange(value, QString());
                 fieldStart = true;
                 ++at_;
@@ -136,14 +136,15 @@ private:
     }
 
     QStringView text_;
+    QChar separator_;
     qsizetype at_ = 0;
     int line_ = 1;
 };
 
 }  // namespace
 
-QList<CsvRecord> splitCsvRecords(QStringView text) {
-    return Splitter(text).run();
+QList<CsvRecord> splitCsvRecords(QStringView text, QChar separator) {
+    return Splitter(text, separator).run();
 }
 
 }  // namespace qm3270

@@ -15,9 +15,10 @@ struct CsvRecord {
 };
 
 // Splits a CSV text into records as spreadsheets and CHIRP write them: values
-// separated by ',', records by CR, LF or CRLF; a value that begins with '"'
+// separated by `separator` (',', or a tab in a tab-separated list), records by
+// CR, LF or CRLF; a value that begins with '"'
 // runs to the next lone '"' ("" inside it is one quote, and it may span
 // lines); blank lines are skipped. Values are kept exactly as written.
-QList<CsvRecord> splitCsvRecords(QStringView text);
+QList<CsvRecord> splitCsvRecords(QStringView text, QChar separator = u',');
 
 }  // namespace qm3270

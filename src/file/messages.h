@@ -35,5 +35,16 @@ inline constexpr char16_t kCsvTransmitOutOfRange[] =
 inline constexpr char16_t kCsvBadDuplex[] = u"第 %1 行 Duplex 列：“%2”不是空、+、-、split 或 off";
 inline constexpr char16_t kCsvBadSquelch[] = u"第 %1 行：静噪级别“%2”不是 0–9";
 inline constexpr char16_t kCsvSquelchTwice[] = u"第 %1 行：静噪级别已在第 %2 行给出";
+inline constexpr char16_t kCsvNegativeOffset[] = u"第 %1 行 Offset 列：“%2”：Offset 不能为负数";
+
+// A list the radio cannot hold as it stands, taken as far as it fits when the
+// user agrees; the detail names each row left out.
+inline constexpr char16_t kCsvFitQuestion[] =
+    u"CSV 文件中的信道不能全部写入对讲机（信道号不在 1–16 之内、多于 16 个信道或频率超出 130–500 "
+    u"MHz）。是否按信道号顺序导入对讲机能用的前 16 个信道？";
+inline constexpr char16_t kCsvFitTitle[] = u"系统信息";
+inline constexpr char16_t kCsvNoFrequency[] = u"第 %1 行 Frequency 列：没有频率";
+inline constexpr char16_t kCsvBeyondSixteen[] =
+    u"第 %1 行 Location 列：信道 %2 排在对讲机能用的前 16 个信道之后";
 
 }  // namespace qm3270::file_messages

@@ -12,9 +12,9 @@ FrameCollector::State FrameCollector::feed(QChar c) {
     if (state_ == State::Bad) {
         return state_;
     }
+    ++received_;
     if (state_ == State::Complete) {
-        state_ = State::Bad;  // a 321st character: the answer was not what it seemed
-        return state_;
+        return spoil(c);  // a 321st character: the answer was not what it seemed
     }
     if (digits_.isEmpty()) {
         if (c == QLatin1Char(frame::kReadyPoll)) {
@@ -26,8 +26,7 @@ FrameCollector::State FrameCollector::feed(QChar c) {
         }
     }
     if (c < u'0' || c > u'9') {
-        state_ = State::Bad;
-        return state_;
+        return spoil(c);
     }
     digits_ += c;
     if (digits_.size() == kAnswerLength) {
@@ -58,9 +57,19 @@ QStringList FrameCollector::frames() const {
     return out;
 }
 
+FrameCollector::State FrameCollector::spoil(QChar c) {
+    badPosition_ = received_;
+    badCharacter_ = c;
+    state_ = State::Bad;
+    return state_;
+}
+
 void FrameCollector::reset() {
     digits_.clear();
     echoDropped_ = false;
+    received_ = 0;
+    badPosition_ = 0;
+    badCharacter_ = QChar();
     state_ = State::Collecting;
 }
 

@@ -22,12 +22,25 @@ public:
     State feed(QStringView text);  // stops at the first character that makes it Bad
     State state() const { return state_; }
     int framesComplete() const;  // whole frames received so far
+    int digitCount() const { return static_cast<int>(digits_.size()); }
+    // Every character fed since the reset, the dropped ones and the one that
+    // made it Bad included.
+    int receivedCount() const { return received_; }
+    // Bad: the character that made it so and where it stood (1-based among
+    // receivedCount()); 0 before that.
+    int badPosition() const { return badPosition_; }
+    QChar badCharacter() const { return badCharacter_; }
     QStringList frames() const;  // the 16 frames once Complete
     void reset();                // for the answer to a read command sent now
 
 private:
+    State spoil(QChar c);
+
     QString digits_;
     bool echoDropped_ = false;
+    int received_ = 0;
+    int badPosition_ = 0;
+    QChar badCharacter_;
     State state_ = State::Collecting;
 };
 

@@ -15,6 +15,18 @@ inline constexpr char16_t kErrorTitle[] = u"错误警告 ";
 
 // A read that timed out or brought anything but 16 digit frames.
 inline constexpr char16_t kReadFailed[] = u"读数错误！！";
+// Its detailed text. "%1" is the device; then the characters that came back
+// after the read command (all of them, late poll answers included).
+inline constexpr char16_t kNoAnswerOnPort[] =
+    u"端口 %1 上没有对讲机应答。请检查对讲机已开机、电缆已插好，"
+    u"或在“系统设置”→“选择端口”中选择其它端口。";
+// "%2" characters came, the "%3"rd of them "%4" is not a digit.
+inline constexpr char16_t kAnswerNotDigit[] = u"端口 %1 上收到 %2 个字符，第 %3 个（%4）不是数字。";
+// "%2" characters came, more than the 320 digits of an answer.
+inline constexpr char16_t kAnswerTooLong[] = u"端口 %1 上收到 %2 个字符，多于应答的 320 个数字。";
+// "%2" characters came, "%3" of them digits: the answer stopped short.
+inline constexpr char16_t kAnswerTooShort[] =
+    u"端口 %1 上收到 %2 个字符，其中 %3 个数字；应答应有 320 个数字。";
 
 // The line went away in the middle of a write.
 inline constexpr char16_t kWriteInterrupted[] = u"串行端口出错，数据传送中断！";

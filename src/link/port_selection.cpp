@@ -33,6 +33,7 @@ void PortSelection::openAtStartUp(const std::optional<QString>& explicitDevice,
         return;
     }
     number_ = 1;
+    otherDevice_.clear();  // a device tried quietly before is not the user's choice
     PortOpenFailure failure;
     if (port_.open(deviceForNumber_(1), &failure)) {
         return;

@@ -9,7 +9,39 @@
 namespace qm3270 {
 
 namespace {
+
 constexpr int kProgressStep = 6;  // per channel: 0, 6, ... 90
+
+// A character as the user can make it out: printable ones quoted, the rest by code.
+QString shown(QChar c) {
+    if (c.isPrint() && c.unicode() < 0x7f) {
+        return QStringLiteral("“%1”").arg(c);
+    }
+    return QStringLiteral("0x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+}
+
+// What came back, for the detailed text of a read that failed on the line.
+QString describeAnswer(const QString& device, const FrameCollector& answer) {
+    const auto text = [](const char16_t* fixed) { return QString::fromUtf16(fixed); };
+    if (answer.receivedCount() == 0) {
+        return text(link_messages::kNoAnswerOnPort).arg(device);
+    }
+    if (answer.state() == FrameCollector::State::Bad) {
+        if (answer.digitCount() == frame::kFrameLength * frame::kFramesPerTransfer) {
+            return text(link_messages::kAnswerTooLong).arg(device).arg(answer.receivedCount());
+        }
+        return text(link_messages::kAnswerNotDigit)
+            .arg(device)
+            .arg(answer.receivedCount())
+            .arg(answer.badPosition())
+            .arg(shown(answer.badCharacter()));
+    }
+    return text(link_messages::kAnswerTooShort)
+        .arg(device)
+        .arg(answer.receivedCount())
+        .arg(answer.digitCount());
+}
+
 }  // namespace
 
 ReadTransfer::ReadTransfer(Port& port, const LinkTiming& timing, QObject* parent)
@@ -82,7 +114,7 @@ void ReadTransfer::collect() {
         return;  // the line went away while reading
     }
     if (collector_.state() == FrameCollector::State::Bad) {
-        fail();
+        failOnLine();
         return;
     }
     const int complete = collector_.framesComplete();
@@ -115,7 +147,7 @@ void ReadTransfer::deadlineTick() {
         return;
     }
     if (collector_.state() != FrameCollector::State::Complete) {
-        fail();  // a channel did not arrive in time
+        failOnLine();  // a channel did not arrive in time
         return;
     }
     collect();
@@ -123,7 +155,7 @@ void ReadTransfer::deadlineTick() {
     if (running_ && port_.waitingCount() == 0) {
         succeed();
     } else {
-        fail();
+        failOnLine();
     }
 }
 
@@ -136,7 +168,13 @@ void ReadTransfer::succeed() {
     Q_EMIT succeeded(frames);
 }
 
-void ReadTransfer::fail() {
+// The line stayed up but the radio's answer was missing or wrong: the user is
+// told what came, on which port.
+void ReadTransfer::failOnLine() {
+    fail(describeAnswer(port_.device(), collector_));
+}
+
+void ReadTransfer::fail(const QString& detail) {
     if (!running_) {
         return;
     }
@@ -145,7 +183,9 @@ void ReadTransfer::fail() {
     timer_->stop();
     deadlineTimer_->stop();
     collector_.reset();
-    Q_EMIT failed(link_messages::transferError(link_messages::kReadFailed));
+    UserMessage message = link_messages::transferError(link_messages::kReadFailed);
+    message.detail = detail;
+    Q_EMIT failed(message);
 }
 
 }  // namespace qm3270

@@ -43,7 +43,8 @@ private:
     void waitUntil(std::chrono::milliseconds fromNow);
     void deadlineTick();
     void succeed();
-    void fail();
+    void failOnLine();
+    void fail(const QString& detail = {});
 
     Port& port_;
     LinkTiming timing_;

@@ -101,6 +101,12 @@ void ContinuousWrite::stop() {
 }
 
 void ContinuousWrite::radioAnswered() {
+    if (state_ == State::Departing) {
+        // A returning cable has started the watch: the radio is not gone yet.
+        session_.pauseReadyWatch();
+        Q_EMIT statusChanged(text(continuous_messages::kNextRadio));
+        return;
+    }
     if (state_ != State::Waiting || session_.isBusy()) {
         return;
     }

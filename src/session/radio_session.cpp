@@ -80,6 +80,10 @@ void RadioSession::connectTransfers() {
         Q_EMIT statusChanged(text(session_messages::kRadioReady));
         Q_EMIT radioReady();
     });
+    // Every message of the session ends or refuses a transfer.
+    connect(this, &RadioSession::message, this, [this](const UserMessage& message) {
+        Q_EMIT outcome(message.text.section(u'\n', 0, 0));
+    });
     connect(eraser_, &StatusEraser::erase, this, [this] { Q_EMIT statusChanged(QString()); });
 
     connect(write_, &WriteTransfer::progress, this, &RadioSession::reportProgress);
@@ -179,6 +183,7 @@ void RadioSession::startWrite(const QString& squelchText) {
 void RadioSession::writeFinished() {
     Q_EMIT channelProgress(0);
     Q_EMIT statusChanged(text(session_messages::kWriteDone));
+    Q_EMIT outcome(text(session_messages::kWriteDone));
     // The radio has the table now, whatever the disk says: a backup that
     // cannot be saved is told, but the write stays one that went well.
     if (const auto failure = backUp(BackupFolder::Event::Written, writtenSquelch_, writtenRows_)) {
@@ -269,6 +274,7 @@ void RadioSession::readSucceeded(const QStringList& frames) {
         return;
     }
     endRead(text(session_messages::kReadDone));
+    Q_EMIT outcome(text(session_messages::kReadDone));
     eraser_->start();
 }
 
@@ -279,6 +285,7 @@ void RadioSession::verifySucceeded(const QStringList& frames) {
         return;
     }
     endRead(text(session_messages::kVerified));
+    Q_EMIT outcome(text(session_messages::kVerified));
     eraser_->start();
 }
 

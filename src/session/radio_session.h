@@ -90,6 +90,9 @@ Q_SIGNALS:
     void radioReady();  // a radio answered the ready poll
     // After the end steps of every read, write, verify and radio read.
     void transferEnded(const qm3270::TransferEnd& end);
+    // A read, write or verify has ended, or was refused: its status text or
+    // the first line of its message.
+    void outcome(const QString& text);
 
 private:
     void connectTransfers();

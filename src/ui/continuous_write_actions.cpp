@@ -4,6 +4,7 @@
 #include "session/continuous_write.h"
 #include "session/radio_session.h"
 #include "ui/message_presenter.h"
+#include "ui/status_bar.h"
 #include "ui/transfer_controller.h"
 
 #include <QAction>
@@ -36,12 +37,13 @@ ContinuousWriteActions::ContinuousWriteActions(const Widgets& widgets,
     // Each radio's failure is its line in the operations log and a beep; a box
     // would hold up the radios behind it.
     transfers.setMessagesQuiet([this] { return mode_->isServing(); });
-    widgets_.counts->hide();
 
     connect(widgets_.toggle, &QAction::toggled, this, &ContinuousWriteActions::toggled);
     connect(mode_, &ContinuousWrite::statusChanged, widgets_.status, &QLabel::setText);
-    connect(mode_, &ContinuousWrite::countsChanged, widgets_.counts, [this](int good, int bad) {
-        widgets_.counts->setText(continuous_messages::counts(good, bad));
+    connect(mode_, &ContinuousWrite::countsChanged, widgets_.bar, [this](int good, int bad) {
+        if (mode_->isOn()) {
+            widgets_.bar->setActivity(continuous_messages::counts(good, bad));
+        }
     });
     connect(mode_, &ContinuousWrite::radioDone, this, [](const ContinuousWrite::Radio& radio) {
         if (!radio.succeeded()) {
@@ -59,10 +61,10 @@ void ContinuousWriteActions::toggled(bool on) {
     const UserMessage question{QString::fromUtf16(kQuestion), QString::fromUtf16(kQuestionTitle),
                                UserMessage::Icon::Information};
     std::optional<UserMessage> refused;
-    if (messages_.confirm(window_, question)) {
+    if (messages_.ask(window_, question)) {
         refused = mode_->start();
         if (!refused && mode_->isOn()) {
-            widgets_.counts->show();
+            widgets_.bar->setActivity(continuous_messages::counts(0, 0));
             return;
         }
     }
@@ -78,7 +80,6 @@ void ContinuousWriteActions::ended(const std::optional<UserMessage>& reason) {
         const QSignalBlocker quiet(widgets_.toggle);
         widgets_.toggle->setChecked(false);
     }
-    widgets_.counts->hide();
     if (closeWaiting_) {
         Q_EMIT readyToClose();
         return;

@@ -17,6 +17,7 @@ class ChannelStore;
 class ContinuousWrite;
 class MessagePresenter;
 class Port;
+class StatusBar;
 class TransferController;
 
 // 连续写入 in the window: the question before the mode starts, its status on

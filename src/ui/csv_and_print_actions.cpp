@@ -31,7 +31,13 @@ void CsvAndPrintActions::importCsv() {
         s_.messages.show(s_.window, *failure);
         return;
     }
-    const auto& imported = std::get<CsvImport>(result);
+    // A list the radio cannot hold as it stands is taken as far as it fits,
+    // when the user agrees to what is left out.
+    const auto* fit = std::get_if<CsvFit>(&result);
+    if (fit != nullptr && !s_.messages.ask(s_.window, fit->question())) {
+        return;
+    }
+    const CsvImport& imported = fit != nullptr ? fit->fitted : std::get<CsvImport>(result);
     s_.tables.replaceTable(QStringLiteral("导入CSV"), BackupFolder::Event::BeforeImport,
                            imported.rows, imported.squelch);
 }

@@ -16,7 +16,8 @@ class PrinterChooser;
 
 // The table outside the program. 导入 CSV, 导出 CSV: CHIRP's CSV form, the list
 // other radio programming tools exchange; an import replaces the table as 打开
-// does, all or nothing, and both dialogs start with the CSV name chosen last in
+// does, all or nothing (or, for a list the radio cannot hold as it stands, the
+// channels that fit, when the user agrees), and both dialogs start with the CSV name chosen last in
 // either of them. 打印信道表: the sheet handed over with a programmed radio.
 class CsvAndPrintActions {
 public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/link_timing.h"
+#include "link/port_lister.h"
 #include "link/port_selection.h"
 #include "link/serial_port.h"
 #include "ui/printer_chooser.h"
@@ -31,6 +32,9 @@ struct MainWindowServices {
     LinkTiming timing{};
     QDate today = QDate::currentDate();   // shown once in Label8
     std::optional<QString> explicitPort;  // --port: replaces COM1/COM2 at start-up
+    bool simulated = false;               // explicitPort is the simulated radio's line
+    // What is plugged in: the port list, the cable at start-up, a lost cable's return.
+    const PortLister& lister = systemPortLister();
     // The print dialog of 打印信道表.
     PrinterChooser& printers = platformPrinterChooser();
     // Where the window keeps its choices across runs (写后校验); none: they

@@ -3,9 +3,9 @@
 #include "channels/channel_store.h"
 #include "channels/channel_table_model.h"
 #include "link/port.h"
-#include "link/serial_port.h"
 #include "session/continuous_write.h"
 #include "session/operations_log.h"
+#include "session/port_keeper.h"
 #include "session/radio_session.h"
 #include "sheet/fonts.h"
 #include "ui/about_window.h"
@@ -18,6 +18,7 @@
 #include "ui/operations_log_window.h"
 #include "ui/port_dialog.h"
 #include "ui/setting_boxes.h"
+#include "ui/status_bar.h"
 #include "ui/store_closing.h"
 #include "ui/table_history.h"
 #include "ui/transfer_controller.h"
@@ -37,7 +38,9 @@ namespace qm3270 {
 MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
-      portSelection_(services.port, services.deviceForNumber) {
+      portSelection_(services.port, services.deviceForNumber),
+      portMemory_(services.settings),
+      outcomes_(services.messages, services.files) {
     setObjectName(QStringLiteral("启动窗体"));
     setWindowTitle(QStringLiteral("QM3270"));
     setFont(songFont(9));
@@ -56,12 +59,14 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     history_ =
         new TableHistory(services_.store, *grid_, *controls_.squelch, services_.messages, this);
 
-    fileActions_ =
-        std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
-                                             services_.files, services_.messages, *history_, this);
+    // The file actions' dialogs and messages go through the outcomes, so that
+    // the status bar hears how each ended.
+    fileActions_ = std::make_unique<ChannelFileActions>(services_.store, *grid_, *controls_.squelch,
+                                                        outcomes_.files(), outcomes_.messages(),
+                                                        *history_, this);
     csvAndPrint_ = std::make_unique<CsvAndPrintActions>(CsvAndPrintActions::Services{
-        services_.store, *grid_, *controls_.squelch, *fileActions_, services_.files,
-        services_.messages, services_.printers, this});
+        services_.store, *grid_, *controls_.squelch, *fileActions_, outcomes_.files(),
+        outcomes_.messages(), services_.printers, this});
 
     TransferWidgets widgets;
     widgets.readAction = menus_.read;
@@ -76,10 +81,16 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     widgets.history = history_;
     transfers_ = new TransferController(widgets, services_.store, *model_, services_.port,
                                         services_.messages, services_.timing, this);
+    portKeeper_ =
+        new PortKeeper(portSelection_, services_.lister, portMemory_, services_.simulated, this);
+    statusBar_ = new StatusBar(this);
+    setStatusBar(statusBar_);
     log_ = new OperationsLog(this);
 
     connectActions();
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    connectStatusBar();
+    resize(kClientWidth,
+           kClientHeight + menuBar()->sizeHint().height() + statusBar_->sizeHint().height());
 }
 
 // A program that ends without closing its window (the event loop told to quit)
@@ -94,11 +105,18 @@ void MainWindow::connectActions() {
     history_->attachActions(menus_.undo, menus_.redo);
     connect(transfers_, &TransferController::busyChanged, history_, &TableHistory::setBusy);
 
-    connect(menus_.open, &QAction::triggered, this, [this] { fileActions_->open(); });
-    connect(menus_.save, &QAction::triggered, this, [this] { fileActions_->save(); });
-    connect(menus_.restore, &QAction::triggered, this, [this] { fileActions_->restoreBackup(); });
-    connect(menus_.importCsv, &QAction::triggered, this, [this] { csvAndPrint_->importCsv(); });
-    connect(menus_.exportCsv, &QAction::triggered, this, [this] { csvAndPrint_->exportCsv(); });
+    using Operation = OperationOutcomes::Operation;
+    connect(menus_.open, &QAction::triggered, this,
+            [this] { runFileAction(Operation::Open, [this] { fileActions_->open(); }); });
+    connect(menus_.save, &QAction::triggered, this,
+            [this] { runFileAction(Operation::Save, [this] { fileActions_->save(); }); });
+    connect(menus_.restore, &QAction::triggered, this, [this] {
+        runFileAction(Operation::Restore, [this] { fileActions_->restoreBackup(); });
+    });
+    connect(menus_.importCsv, &QAction::triggered, this,
+            [this] { runFileAction(Operation::Import, [this] { csvAndPrint_->importCsv(); }); });
+    connect(menus_.exportCsv, &QAction::triggered, this,
+            [this] { runFileAction(Operation::Export, [this] { csvAndPrint_->exportCsv(); }); });
     connect(menus_.printSheet, &QAction::triggered, this, [this] { csvAndPrint_->print(); });
     // An import and a restore fill the table as 打开 does, so they wait while a
     // read runs too.
@@ -115,9 +133,9 @@ void MainWindow::connectActions() {
         transfers_->startWrite();
     });
     connect(menus_.port, &QAction::triggered, this, [this] {
-        showPortDialog(this,
-                       {portSelection_, services_.messages, services_.deviceForNumber,
-                        SerialPort::availableDevices(), [this] { transfers_->stopTransfers(); }});
+        showPortDialog(
+            this, {portSelection_, services_.messages, services_.deviceForNumber, services_.lister,
+                   [this] { transfers_->stopTransfers(); }, [this] { portKeeper_->portChosen(); }});
     });
     // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
     connectVerifyChoice();
@@ -154,28 +172,46 @@ void MainWindow::connectVerifyChoice() {
     transfers_->session().setVerifyAfterWrite(on);
     connect(menus_.verify, &QAction::toggled, this, [this](bool checked) {
         transfers_->session().setVerifyAfterWrite(checked);
-        if (services_.settings != nullptr) {
+        // A settings file Qt could not read would be written anew with only what it made out.
+        if (services_.settings != nullptr && services_.settings->status() == QSettings::NoError) {
             services_.settings->setValue(kVerifyKey, checked);
             services_.settings->sync();
         }
     });
 }
 
-// 连续写入 is off at every start. Its count shows at the right of the status
-// bar while it is on.
+namespace {
+
+// A file operation as the operations log names it: its menu entry's name.
+QString operationName(OperationOutcomes::Operation what) {
+    switch (what) {
+        case OperationOutcomes::Operation::Open:
+            return QStringLiteral("打开");
+        case OperationOutcomes::Operation::Save:
+            return QStringLiteral("保存");
+        case OperationOutcomes::Operation::Restore:
+            return QStringLiteral("恢复备份");
+        case OperationOutcomes::Operation::Import:
+            return QStringLiteral("导入CSV");
+        case OperationOutcomes::Operation::Export:
+            return QStringLiteral("导出CSV");
+    }
+    return {};
+}
+
+}  // namespace
+
+// 连续写入 is off at every start. Its count takes the right of the status bar
+// while it is on. The operations log follows the session and the mode.
 void MainWindow::connectContinuousWrite() {
-    auto* counts = new QLabel(this);
-    counts->setObjectName(QStringLiteral("连续写入计数"));
-    statusBar()->addPermanentWidget(counts);
-    continuous_ = new ContinuousWriteActions({menus_.continuous, controls_.status, counts},
+    continuous_ = new ContinuousWriteActions({menus_.continuous, controls_.status, statusBar_},
                                              *transfers_, services_.store, services_.port,
                                              services_.messages, services_.timing, this);
     connect(continuous_, &ContinuousWriteActions::readyToClose, this, &QWidget::close);
     log_->follow(transfers_->session(), &continuous_->mode());
-    connect(&services_.port, &Port::failed, log_, [this] {
-        log_->add(QStringLiteral("端口"),
-                  QStringLiteral("%1（已断开）").arg(services_.port.device()));
-    });
+    // Port changes, lost and returned lines, as the status bar tells them.
+    connect(portKeeper_, &PortKeeper::statusChanged, log_,
+            [this](const QString& text) { log_->add(QStringLiteral("端口"), text); });
 }
 
 void MainWindow::showOperationsLog() {
@@ -187,12 +223,37 @@ void MainWindow::showOperationsLog() {
     logWindow_->activateWindow();
 }
 
+// The port on the left; on the right how the last read, write, verify or file
+// operation ended, which stays until the next one.
+void MainWindow::connectStatusBar() {
+    statusBar_->setPortText(portKeeper_->statusText());
+    connect(portKeeper_, &PortKeeper::statusChanged, statusBar_, &StatusBar::setPortText);
+    connect(portKeeper_, &PortKeeper::note, statusBar_, &StatusBar::showOutcome);
+    // A cable back from a loss is polled again, whatever the watch did before.
+    connect(portKeeper_, &PortKeeper::returned, transfers_, [this] {
+        if (!transfers_->isBusy()) {
+            transfers_->startReadyWatch();
+        }
+    });
+    RadioSession& session = transfers_->session();
+    connect(&session, &RadioSession::outcome, statusBar_, &StatusBar::showOutcome);
+    connect(&session, &RadioSession::radioReady, portKeeper_, &PortKeeper::radioAnswered);
+}
+
+void MainWindow::runFileAction(OperationOutcomes::Operation what,
+                               const std::function<void()>& action) {
+    if (const auto outcome = outcomes_.run(what, action)) {
+        statusBar_->showOutcome(*outcome);
+        log_->add(operationName(what), *outcome);
+    }
+}
+
 void MainWindow::startUp() {
     show();
     controls_.date->setText(dateText(services_.today));
     services_.store.setCurrentRow(0);
-    portSelection_.openAtStartUp(services_.explicitPort,
-                                 [this](const UserMessage& message) { showMessage(message); });
+    portKeeper_->openAtStartUp(services_.explicitPort,
+                               [this](const UserMessage& message) { showMessage(message); });
     transfers_->startReadyWatch();
 }
 

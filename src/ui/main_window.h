@@ -1,8 +1,10 @@
 #pragma once
 
+#include "session/port_memory.h"
 #include "ui/main_controls.h"
 #include "ui/main_menus.h"
 #include "ui/main_services.h"
+#include "ui/operation_outcomes.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -17,6 +19,8 @@ class OperationsLog;
 class OperationsLogWindow;
 class ChannelGrid;
 class ChannelTableModel;
+class PortKeeper;
+class StatusBar;
 class CsvAndPrintActions;
 class TableHistory;
 class TransferController;
@@ -51,11 +55,15 @@ private:
     void connectVerifyChoice();
     void connectContinuousWrite();
     void showOperationsLog();
+    void connectStatusBar();
+    void runFileAction(OperationOutcomes::Operation what, const std::function<void()>& action);
     void showMessage(const UserMessage& message);
     void shutDown();
 
     MainWindowServices services_;
     PortSelection portSelection_;
+    PortMemory portMemory_;
+    OperationOutcomes outcomes_;
     ChannelTableModel* model_;
     MainControls controls_;
     ChannelGrid* grid_;
@@ -67,6 +75,8 @@ private:
     OperationsLog* log_;
     ContinuousWriteActions* continuous_ = nullptr;
     QPointer<OperationsLogWindow> logWindow_;
+    PortKeeper* portKeeper_;
+    StatusBar* statusBar_;
     bool closeAfterWrite_ = false;
     bool shutDown_ = false;
 };

@@ -32,12 +32,15 @@ void BoxMessagePresenter::show(QWidget* parent, const UserMessage& message) {
     box.exec();
 }
 
-bool BoxMessagePresenter::confirm(QWidget* parent, const UserMessage& question) {
+bool BoxMessagePresenter::ask(QWidget* parent, const UserMessage& question) {
     QMessageBox box(boxIcon(question.icon), question.title, question.text,
                     QMessageBox::Ok | QMessageBox::Cancel, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Cancel);
+    if (!question.detail.isEmpty()) {
+        box.setDetailedText(question.detail);
+    }
     return box.exec() == QMessageBox::Ok;
 }
 

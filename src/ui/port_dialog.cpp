@@ -1,14 +1,18 @@
 #include "ui/port_dialog.h"
 
+#include "link/port_list_model.h"
 #include "sheet/fonts.h"
 #include "ui/message_presenter.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
 
 namespace qm3270 {
 
@@ -26,6 +30,8 @@ QRect twipRect(int left, int top, int width, int height) {
 // height and the two buttons keep their distance from its bottom edge.
 constexpr int kOtherPortHeightTwips = 900;
 constexpr qreal kCaptionPointSize = 12;
+// A cable plugged in while the dialog is open shows within two seconds.
+constexpr std::chrono::milliseconds kListRefresh{1000};
 
 QPointer<Dialog> openDialog;
 
@@ -40,6 +46,8 @@ Dialog::Dialog(PortDialogContext context, QWidget* window)
       com2_(new QRadioButton(QStringLiteral(" COM2"), this)),
       otherPort_(new QRadioButton(QStringLiteral(" 其它端口"), this)),
       otherDevice_(new QComboBox(this)),
+      ports_(new PortListModel(context_.lister, this)),
+      refresh_(new QTimer(this)),
       okButton_(new QPushButton(QStringLiteral("确定"), this)),
       cancelButton_(new QPushButton(QStringLiteral("取消"), this)) {
     setObjectName(QStringLiteral("Dialog"));
@@ -65,8 +73,18 @@ Dialog::Dialog(PortDialogContext context, QWidget* window)
     otherDevice_->setGeometry(twipRect(960, 2235, 1800, 360));
     otherDevice_->setEditable(true);
     otherDevice_->setInsertPolicy(QComboBox::NoInsert);
-    otherDevice_->addItems(context_.knownDevices);
+    otherDevice_->setModel(ports_);
     otherDevice_->setCurrentIndex(-1);
+    fitList();
+    // A picked row shows from its start, the device name; the rest on hovering.
+    connect(otherDevice_, &QComboBox::currentIndexChanged, otherDevice_, [this] {
+        otherDevice_->lineEdit()->setCursorPosition(0);
+        otherDevice_->setToolTip(otherDevice_->currentText());
+    });
+    refresh_->setObjectName(QStringLiteral("portListTimer"));
+    refresh_->setInterval(kListRefresh);
+    connect(refresh_, &QTimer::timeout, this, &Dialog::refreshList);
+    refresh_->start();
     // Picking or typing a device means the user wants that device.
     connect(otherDevice_, &QComboBox::textActivated, otherPort_,
             [this] { otherPort_->setChecked(true); });
@@ -90,21 +108,56 @@ void Dialog::loadSelection() {
     const bool typedDevice = !device.isEmpty() && device != context_.deviceForNumber(1) &&
                              device != context_.deviceForNumber(2);
     if (typedDevice) {
-        otherDevice_->setCurrentText(device);
+        const int row = otherDevice_->findData(device, PortListModel::kNameRole);
+        if (row >= 0) {
+            otherDevice_->setCurrentIndex(row);
+        } else {
+            otherDevice_->setEditText(device);
+        }
         otherPort_->setChecked(true);
-        return;
-    }
-    const int number = context_.selection.number();
-    if (number == 1) {
+    } else if (context_.selection.number() == 1) {
         com1_->setChecked(true);
-    }
-    if (number == 2) {
+    } else if (context_.selection.number() == 2) {
         com2_->setChecked(true);
+    }
+    // The keyboard starts where the selection is; the arrows then move it.
+    for (QRadioButton* option : {com1_, com2_, otherPort_}) {
+        if (option->isChecked()) {
+            option->setFocus();
+        }
     }
 }
 
+// Rows come and go under what the user has typed or picked, which stays.
+void Dialog::refreshList() {
+    const QString shown = otherDevice_->currentText();
+    ports_->refresh();
+    if (otherDevice_->currentText() != shown) {
+        otherDevice_->setEditText(shown);
+    }
+    fitList();
+}
+
+// The box is narrow; its list opens as wide as its longest row.
+void Dialog::fitList() {
+    QAbstractItemView* list = otherDevice_->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->verticalScrollBar()->sizeHint().width());
+}
+
+// A row picked from the list opens under its stable name; anything else is a
+// path the user typed.
+QString Dialog::chosenDevice() const {
+    QString text = otherDevice_->currentText().trimmed();
+    const int row = otherDevice_->findText(text);
+    if (row >= 0) {
+        return otherDevice_->itemData(row, PortListModel::kNameRole).toString();
+    }
+    return text;
+}
+
 void Dialog::accept() {
-    const QString device = otherDevice_->currentText().trimmed();
+    const QString device = chosenDevice();
     if (!com1_->isChecked() && !com2_->isChecked() && !otherPort_->isChecked()) {
         return;
     }
@@ -128,6 +181,9 @@ void Dialog::accept() {
         failure = context_.selection.chooseNumber(2);
     } else {
         failure = context_.selection.chooseDevice(device);
+    }
+    if (context_.afterPortChange) {
+        context_.afterPortChange();
     }
     if (failure) {
         context_.messages.show(this, *failure);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "link/port_lister.h"
 #include "link/port_selection.h"
 
 #include <QDialog>
-#include <QStringList>
 
 #include <functional>
 
@@ -11,10 +11,12 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace qm3270 {
 
 class MessagePresenter;
+class PortListModel;
 
 // What the port dialog works on. All of it belongs to the main window, which
 // therefore also owns the dialog.
@@ -23,11 +25,14 @@ struct PortDialogContext {
     MessagePresenter& messages;
     // COM1 and COM2 as devices, to tell them from a device the user typed.
     PortSelection::DeviceForNumber deviceForNumber;
-    // Offered in the list of " 其它端口" (USB cables and the like).
-    QStringList knownDevices;
+    // What the list of " 其它端口" offers (USB cables and the like), followed
+    // while the dialog is open.
+    const PortLister& lister;
     // Runs before every OK that goes to a port, the open one included: a write
     // or read under way must end before its line is closed or moved.
     std::function<void()> beforePortChange{};
+    // Runs after every OK that went to a port, whether it opened or not.
+    std::function<void()> afterPortChange{};
 };
 
 // 选择端口: moves the program to COM1, COM2 or another serial device. Modeless;
@@ -40,7 +45,10 @@ public:
 
 private:
     void loadSelection();
-    void accept() override;  // OKButton and Enter
+    void refreshList();
+    void fitList();
+    QString chosenDevice() const;  // the other port's name as typed or picked
+    void accept() override;        // OKButton and Enter
 
     PortDialogContext context_;
     QLabel* prompt_;
@@ -48,6 +56,8 @@ private:
     QRadioButton* com2_;
     QRadioButton* otherPort_;
     QComboBox* otherDevice_;
+    PortListModel* ports_;
+    QTimer* refresh_;
     QPushButton* okButton_;
     QPushButton* cancelButton_;
 };

@@ -60,6 +60,17 @@ TEST_F(CsvCommands, ImportWritesTheChannelFile) {
     EXPECT_EQ(QString::fromLatin1(fileBytes(doc)) + u'\n', kImportedDoc);
 }
 
+// --fit takes what the radio can hold, in Location order, and names the rest.
+TEST_F(CsvCommands, FitImportsWhatTheRadioCanHold) {
+    const QString csv = file("big.csv", "Location,Frequency\n18,151\n0,150\n17,600\n");
+    const CliRun run = runCli({QStringLiteral("import-csv"), QStringLiteral("--fit"), csv});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "3,150.00000,150.00000,off,151.00000,151.00000,off," + QString(42, u',') + u'\n');
+    EXPECT_EQ(run.err, "qm3270-cli: left out of " + csv +
+                           ": 第 4 行 Frequency 列：600 MHz 不在 130–500 MHz 之内\n");
+}
+
 struct RefusedCase {
     const char* name;
     QByteArray csv;  // empty: the file does not exist
@@ -85,7 +96,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"Missing", {}, 2, "cannot open "},
         RefusedCase{"Semicolons", "Location;Frequency\n1;146,52\n", 2, "第 1 行："},
         RefusedCase{"TwoBadLines", "Location,Frequency\n17,150\n2,600\n", 3,
-                    "第 2 行 Location 列：信道 17 不在 1–16 之内\nqm3270-cli: cannot import "}),
+                    "第 2 行 Location 列：信道 17 不在 1–16 之内\nqm3270-cli: cannot import "},
+        RefusedCase{"FitNotAsked", "Location,Frequency\n0,150\n", 3, "; --fit imports the first"},
+        RefusedCase{"FitCannotMendAList", "Location,Frequency\n0,150\n0,151\n", 3,
+                    "信道 0 已在第 2 行给出\n"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

@@ -83,19 +83,32 @@ ChannelTable fullTable(double rasterSteps) {
     return rows;
 }
 
-class RoundTrip : public ::testing::TestWithParam<double> {};
+struct SquelchCase {
+    const char* text;      // the squelch box's text at the export
+    const char* imported;  // the level the import gives; nullptr: none, the level stays
+};
 
+class RoundTrip : public ::testing::TestWithParam<std::tuple<double, SquelchCase>> {};
+
+// Whatever the squelch box holds, an export imports again as the same table.
 TEST_P(RoundTrip, ImportGivesBackWhatWasExported) {
-    const ChannelTable rows = fullTable(GetParam());
-    const CsvImport back = imported(formatChirpCsv(QStringLiteral("7"), rows).toUtf8());
-    EXPECT_EQ(back.squelch, QStringLiteral("7"));
+    const auto& [raster, squelch] = GetParam();
+    const ChannelTable rows = fullTable(raster);
+    const CsvImport back = imported(formatChirpCsv(QString::fromUtf8(squelch.text), rows).toUtf8());
+    EXPECT_EQ(back.squelch, squelch.imported ? std::optional(QString::fromUtf8(squelch.imported))
+                                             : std::optional<QString>());
     for (int k = 0; k < kChannelCount; ++k) {
         EXPECT_EQ(back.rows[static_cast<std::size_t>(k)], rows[static_cast<std::size_t>(k)])
             << "channel " << k + 1;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rasters, RoundTrip, ::testing::Values(500.0, 625.0));
+INSTANTIATE_TEST_SUITE_P(
+    RastersAndSquelch, RoundTrip,
+    ::testing::Combine(::testing::Values(500.0, 625.0),
+                       ::testing::Values(SquelchCase{"7", "7"}, SquelchCase{"05", "5"},
+                                         SquelchCase{" 7", "7"}, SquelchCase{"", nullptr},
+                                         SquelchCase{"x", nullptr})));
 
 struct ImportCase {
     const char* name;
@@ -148,7 +161,16 @@ INSTANTIATE_TEST_SUITE_P(
                    "Location,Name,Frequency,Comment\n9,Caf\xE9,150,\x93quiet\x94 beat=on\n", 9,
                    row("150.00000", "150.00000", "on"), nullptr},
         ImportCase{"ZeroFrequencyIsUnprogrammed", "Location,Frequency\n1,0\n2,\n", 1,
-                   row("", "", ""), nullptr}),
+                   row("", "", ""), nullptr},
+        ImportCase{"RowsOfEmptyCellsSkipped",
+                   "Location,Frequency,Duplex,Offset\n,,,\n3,150,,\n , ,\t,\n,,\n", 3,
+                   row("150.00000", "150.00000", "off"), nullptr},
+        ImportCase{"TabSeparated", "Location\tFrequency\tDuplex\tOffset\r\n4\t438.5\t-\t8\r\n", 4,
+                   row("438.50000", "430.50000", "off"), nullptr},
+        ImportCase{"TabSeparatedWithBomAndQuotes",
+                   "\xEF\xBB\xBF# squelch=2\n\"Location\"\t\"Name\"\t\"Frequency\"\n"
+                   "2\t\"A, B\"\t145.5\n",
+                   2, row("145.50000", "145.50000", "off"), "2"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 struct RefusalCase {
@@ -156,6 +178,7 @@ struct RefusalCase {
     QByteArray bytes;
     const char* reason;  // the first reason, as shown after "CSV 文件无法导入："
     bool refusedData;
+    bool fits = false;  // the list can be taken as far as it fits instead
 };
 
 class Refusal : public ::testing::TestWithParam<RefusalCase> {};
@@ -166,6 +189,7 @@ TEST_P(Refusal, ChangesNothingAndNamesTheLine) {
     const CsvRefusal& refusal = std::get<CsvRefusal>(result);
     EXPECT_EQ(refusal.reasons.value(0).text, QString::fromUtf8(GetParam().reason));
     EXPECT_EQ(refusal.reasons.value(0).refusedData, GetParam().refusedData);
+    EXPECT_EQ(refusal.fit.has_value(), GetParam().fits);
     const UserMessage shown = refusal.message();
     EXPECT_EQ(shown.text,
               QString::fromUtf8("CSV 文件无法导入：") + QString::fromUtf8(GetParam().reason));
@@ -184,19 +208,107 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"LocationTwice", "# squelch=3\nLocation,Frequency\n4,150\n\n4,151\n",
                     "第 5 行 Location 列：信道 4 已在第 3 行给出", true},
         RefusalCase{"Location17", "Location,Frequency\n17,150\n",
-                    "第 2 行 Location 列：信道 17 不在 1–16 之内", true},
+                    "第 2 行 Location 列：信道 17 不在 1–16 之内", true, true},
         RefusalCase{"SixHundredMegahertz", "Location,Frequency\n1,150\n2,600.000000\n",
-                    "第 3 行 Frequency 列：600 MHz 不在 130–500 MHz 之内", true},
+                    "第 3 行 Frequency 列：600 MHz 不在 130–500 MHz 之内", true, true},
+        // Nothing left to take: refused, not fitted.
         RefusalCase{"TransmitOutOfRange", "Location,Frequency,Duplex,Offset\n1,495,+,10\n",
                     "第 2 行 Offset 列：发送频率 505 MHz 不在 130–500 MHz 之内", true},
         RefusalCase{"UnknownDuplex", "Location,Frequency,Duplex\n1,150,dup\n",
-                    "第 2 行 Duplex 列：“dup”不是空、+、-、split 或 off", false},
+                    "第 2 行 Duplex 列：“dup”不是空、+、-、split 或 off", true},
+        RefusalCase{"NegativeOffset", "Location,Frequency,Duplex,Offset\n1,146.52,-,-0.600000\n",
+                    "第 2 行 Offset 列：“-0.600000”：Offset 不能为负数", false},
+        // Fitting takes a list that reads well, never one that does not.
+        RefusalCase{"LocationTwiceBeyond16", "Location,Frequency\n0,150\n17,150\n17,151\n",
+                    "第 2 行 Location 列：信道 0 不在 1–16 之内", true},
+        RefusalCase{"NotAFrequencyBeside0", "Location,Frequency\n0,150\n1,abc\n",
+                    "第 2 行 Location 列：信道 0 不在 1–16 之内", true},
+        RefusalCase{"TabsAndCommaDecimal", "Location\tFrequency\n17\t146,52\n",
+                    "第 2 行 Frequency 列：“146,52”以逗号作小数点，须写作“146.52”", false},
         RefusalCase{"SquelchAboveNine", "# squelch=12\nLocation,Frequency\n",
                     "第 1 行：静噪级别“12”不是 0–9", true},
         RefusalCase{"EmptyFile", "", "第 1 行：文件是空的，没有表头", false},
         RefusalCase{"CommentsOnly", "\xEF\xBB\xBF# squelch=3\r\n\r\n",
                     "第 1 行：文件只有注释，没有表头", false}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// The channels a fit gives, by the receive frequency in each, from channel 1;
+// the rest unprogrammed.
+ChannelTable channels(std::initializer_list<const char*> receive) {
+    ChannelTable rows = unprogrammed();
+    std::size_t k = 0;
+    for (const char* rx : receive) {
+        rows.at(k++) = row(rx, rx, "off");
+    }
+    return rows;
+}
+
+struct FitCase {
+    const char* name;
+    QByteArray bytes;
+    ChannelTable fitted;
+    QStringList leftOut;
+};
+
+class Fit : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(Fit, TakesTheRowsTheRadioCanHoldInLocationOrder) {
+    const auto result = parseChirpCsv(GetParam().bytes);
+    ASSERT_TRUE(std::holds_alternative<CsvRefusal>(result));
+    const std::optional<CsvFit>& fit = std::get<CsvRefusal>(result).fit;
+    ASSERT_TRUE(fit);
+    EXPECT_EQ(fit->fitted.rows, GetParam().fitted);
+    EXPECT_EQ(fit->leftOut, GetParam().leftOut);
+    EXPECT_EQ(fit->question().detail, GetParam().leftOut.join(u'\n'));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Fit,
+    ::testing::Values(
+        FitCase{"Location0",
+                "Location,Frequency\n1,150\n0,146.01\n",
+                channels({"146.01000", "150.00000"}),
+                {}},
+        FitCase{"Location17AfterAGap",
+                "Location,Frequency\n17,150\n3,145\n",
+                channels({"145.00000", "150.00000"}),
+                {}},
+        FitCase{"OutOfBandAmongInBand",
+                "Location,Frequency,Duplex,Offset\n9,100,,\n2,150,,\n3,600,,\n4,146,+,400\n"
+                "5,151,dup,\n6,0,,\n0,152,,\n",
+                channels({"152.00000", "150.00000"}),
+                {"第 2 行 Frequency 列：100 MHz 不在 130–500 MHz 之内",
+                 "第 4 行 Frequency 列：600 MHz 不在 130–500 MHz 之内",
+                 "第 5 行 Offset 列：发送频率 546 MHz 不在 130–500 MHz 之内",
+                 "第 6 行 Duplex 列：“dup”不是空、+、-、split 或 off",
+                 "第 7 行 Frequency 列：没有频率"}}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+// Locations 22 down to 1, all in band: 1–16 become channels 1–16, the six
+// above are named.
+TEST(ChirpCsv, TwentyTwoRowsFitAsTheirFirstSixteen) {
+    QByteArray bytes = "Location,Frequency\n";
+    for (int location = 22; location >= 1; --location) {
+        bytes += QByteArray::number(location) + ",1" + QByteArray::number(location + 40) + "\n";
+    }
+    const auto result = parseChirpCsv(bytes);
+    const auto* refusal = std::get_if<CsvRefusal>(&result);
+    ASSERT_TRUE(refusal && refusal->fit);
+    const CsvFit& fit = *refusal->fit;
+    QStringList leftOut;
+    for (int line = 2; line <= 7; ++line) {
+        leftOut << QString::fromUtf8(
+                       "第 %1 行 Location 列：信道 %2 排在对讲机能用的前 16 个信道之后")
+                       .arg(line)
+                       .arg(24 - line);
+    }
+    EXPECT_EQ(fit.leftOut, leftOut);
+    for (int k = 0; k < kChannelCount; ++k) {
+        const QString rx = frequencyText(141 + k);
+        EXPECT_EQ(fit.fitted.rows.at(static_cast<std::size_t>(k)),
+                  row(qPrintable(rx), qPrintable(rx), "off"));
+    }
+}
 
 TEST(ChirpCsv, NamesEveryRefusedLine) {
     const auto result =

@@ -60,41 +60,63 @@ private Q_SLOTS:
         QTest::addColumn<int>("piece");
         QTest::addColumn<int>("gapMs");
         QTest::addColumn<bool>("succeeds");
+        QTest::addColumn<QString>("detail");  // of "读数错误！！"
 
         const QByteArray good = radioAnswer();
         QByteArray letterInside = good;
         letterInside[45] = 'A';
+        const QString noAnswer = QStringLiteral(
+            "端口 /dev/ttyS0 上没有对讲机应答。请检查对讲机已开机、电缆已插好，"
+            "或在“系统设置”→“选择端口”中选择其它端口。");
         QByteArray highByteInside = good;
         highByteInside[300] = '\xb2';  // Latin-1 superscript two: not a digit on the line
 
-        QTest::newRow("all at once") << QByteArray() << good << 320 << 1 << true;
-        QTest::newRow("one frame every 20 ms") << QByteArray() << good << 20 << 20 << true;
+        QTest::newRow("all at once") << QByteArray() << good << 320 << 1 << true << QString();
+        QTest::newRow("one frame every 20 ms")
+            << QByteArray() << good << 20 << 20 << true << QString();
         QTest::newRow("slow line, each channel in time")
-            << QByteArray() << good << 10 << 50 << true;  // whole answer 1.6 s, a channel 100 ms
+            << QByteArray() << good << 10 << 50 << true
+            << QString();  // whole answer 1.6 s, a channel 100 ms
         QTest::newRow("late poll answer before the digits")
-            << QByteArray() << "C" + good << 320 << 1 << true;
+            << QByteArray() << "C" + good << 320 << 1 << true << QString();
         QTest::newRow("stray characters already waiting")
-            << QByteArray("C7x") << good << 320 << 1 << true;
-        QTest::newRow("letter inside a frame") << QByteArray() << letterInside << 320 << 1 << false;
-        QTest::newRow("non-ASCII byte") << QByteArray() << highByteInside << 40 << 2 << false;
+            << QByteArray("C7x") << good << 320 << 1 << true << QString();
+        QTest::newRow("letter inside a frame")
+            << QByteArray() << letterInside << 320 << 1 << false
+            << QStringLiteral("端口 /dev/ttyS0 上收到 46 个字符，第 46 个（“A”）不是数字。");
+        QTest::newRow("non-ASCII byte")
+            << QByteArray() << highByteInside << 40 << 2 << false
+            << QStringLiteral("端口 /dev/ttyS0 上收到 301 个字符，第 301 个（0xb2）不是数字。");
         QTest::newRow("C after the first digit")
-            << QByteArray() << "0C" + good << 320 << 1 << false;
+            << QByteArray() << "0C" + good << 320 << 1 << false
+            << QStringLiteral("端口 /dev/ttyS0 上收到 2 个字符，第 2 个（“C”）不是数字。");
         // A cable that hears its own transmissions gives the "5" back first.
-        QTest::newRow("echo of the read command") << QByteArray() << "5" + good << 320 << 1 << true;
+        QTest::newRow("echo of the read command")
+            << QByteArray() << "5" + good << 320 << 1 << true << QString();
         QTest::newRow("echo amid late poll answers")
-            << QByteArray() << "C5C" + good << 20 << 5 << true;
-        QTest::newRow("two fives ahead") << QByteArray() << "55" + good << 320 << 1 << false;
-        QTest::newRow("a digit ahead") << QByteArray() << "0" + good << 321 << 1 << false;
+            << QByteArray() << "C5C" + good << 20 << 5 << true << QString();
+        QTest::newRow("two fives ahead")
+            << QByteArray() << "55" + good << 320 << 1 << false
+            << QStringLiteral("端口 /dev/ttyS0 上收到 322 个字符，多于应答的 320 个数字。");
+        QTest::newRow("a digit ahead")
+            << QByteArray() << "0" + good << 321 << 1 << false
+            << QStringLiteral("端口 /dev/ttyS0 上收到 321 个字符，多于应答的 320 个数字。");
         QTest::newRow("a digit ahead, the line slow")
-            << QByteArray() << "0" + good << 1 << 1 << false;
+            << QByteArray() << "0" + good << 1 << 1 << false
+            << QStringLiteral("端口 /dev/ttyS0 上收到 321 个字符，多于应答的 320 个数字。");
         QTest::newRow("321st digit within the quiet time")
-            << QByteArray() << good + "7" << 320 << 10 << false;
+            << QByteArray() << good + "7" << 320 << 10 << false
+            << QStringLiteral("端口 /dev/ttyS0 上收到 321 个字符，多于应答的 320 个数字。");
         QTest::newRow("a digit after the quiet time")
-            << QByteArray() << good + "7" << 320 << 60 << true;
-        QTest::newRow("radio silent") << QByteArray() << QByteArray() << 1 << 1 << false;
+            << QByteArray() << good + "7" << 320 << 60 << true << QString();
+        QTest::newRow("radio silent")
+            << QByteArray() << QByteArray() << 1 << 1 << false << noAnswer;
         QTest::newRow("radio stops after 3 channels")
-            << QByteArray() << good.left(60) << 20 << 5 << false;
-        QTest::newRow("one channel too slow") << QByteArray() << good << 20 << 250 << false;
+            << QByteArray() << good.left(60) << 20 << 5 << false
+            << QStringLiteral(
+                   "端口 /dev/ttyS0 上收到 60 个字符，其中 60 个数字；应答应有 320 个数字。");
+        QTest::newRow("one channel too slow")
+            << QByteArray() << good << 20 << 250 << false << noAnswer;
     }
 
     void outcome() {
@@ -103,6 +125,7 @@ private Q_SLOTS:
         QFETCH(int, piece);
         QFETCH(int, gapMs);
         QFETCH(bool, succeeds);
+        QFETCH(QString, detail);
 
         FakePort port;
         port.open(QStringLiteral("/dev/ttyS0"), nullptr);
@@ -134,7 +157,7 @@ private Q_SLOTS:
         } else {
             QCOMPARE(failed.at(0).at(0).value<UserMessage>(),
                      (UserMessage{QStringLiteral("读数错误！！"), QStringLiteral("错误警告 "),
-                                  UserMessage::Icon::Information}));
+                                  UserMessage::Icon::Information, detail}));
         }
     }
 

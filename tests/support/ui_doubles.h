@@ -11,7 +11,7 @@
 namespace qm3270::test {
 
 // Records each message instead of showing it, with the window it was shown
-// over, and answers OK at once.
+// over, and answers OK at once; a question gets `answer`.
 class RecordingPresenter : public MessagePresenter {
 public:
     struct Shown {
@@ -19,15 +19,15 @@ public:
         QWidget* parent;
     };
     QList<Shown> shown;
+    QList<UserMessage> asked;
+    bool answer = true;
 
     void show(QWidget* parent, const UserMessage& message) override {
         shown.append({message, parent});
     }
-    // Questions are recorded as messages and answered with `confirmAnswer`.
-    bool confirmAnswer = true;
-    bool confirm(QWidget* parent, const UserMessage& question) override {
-        show(parent, question);
-        return confirmAnswer;
+    bool ask(QWidget*, const UserMessage& question) override {
+        asked << question;
+        return answer;
     }
     QList<UserMessage> messages() const {
         QList<UserMessage> result;

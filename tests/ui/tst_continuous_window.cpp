@@ -4,6 +4,7 @@
 #include "fake_port.h"
 #include "sim/radio_engine.h"
 #include "ui/main_window.h"
+#include "ui/status_bar.h"
 #include "ui_doubles.h"
 
 #include <QAction>
@@ -52,9 +53,7 @@ struct Harness {
     QAction* action(const char* name) const {
         return window->findChild<QAction*>(QString::fromUtf8(name));
     }
-    QString counts() const {
-        return window->findChild<QLabel*>(QStringLiteral("连续写入计数"))->text();
-    }
+    QString counts() const { return window->findChild<StatusBar*>()->rightText(); }
 
     std::unique_ptr<ChannelStore> store;
     RecordingPresenter messages;
@@ -83,7 +82,7 @@ private Q_SLOTS:
         QCOMPARE(h.action("操作记录")->text(), QStringLiteral("操作记录(&G)..."));
         QVERIFY(!h.action("连续写入")->isChecked());
 
-        h.messages.confirmAnswer = false;
+        h.messages.answer = false;
         h.action("连续写入")->trigger();
         QVERIFY(!h.action("连续写入")->isChecked());
         QCOMPARE(
@@ -91,7 +90,7 @@ private Q_SLOTS:
             (UserMessage{QStringLiteral("连续写入：每台应答的对讲机都将自动写入当前信道表并校验；"
                                         "写入前先读出对讲机原有的数据并备份。是否开始？"),
                          QStringLiteral("系统信息"), UserMessage::Icon::Information}));
-        h.messages.confirmAnswer = true;
+        h.messages.answer = true;
         h.store->setField(2, kReceive, QStringLiteral("600"));
         h.action("连续写入")->trigger();
         QVERIFY(!h.action("连续写入")->isChecked());

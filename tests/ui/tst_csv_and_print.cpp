@@ -3,6 +3,7 @@
 
 #include "channels/channel_store.h"
 #include "fake_port.h"
+#include "fake_port_lister.h"
 #include "test_files.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
@@ -56,6 +57,7 @@ struct Harness {
             .timing = LinkTiming{},
             .today = QDate(2026, 12, 7),
             .explicitPort = std::nullopt,
+            .lister = lister,
             .printers = printers};
         window = std::make_unique<MainWindow>(services);
         window->startUp();
@@ -86,6 +88,7 @@ struct Harness {
     ScriptedFileChooser files;
     PdfPrinterChooser printers;
     FakePort port;
+    FakePortLister lister;
     std::unique_ptr<MainWindow> window;
 };
 
@@ -98,6 +101,7 @@ private Q_SLOTS:
     void entriesFollowTheDesignedOnes();
     void importReplacesTheTableThenExportWritesIt();
     void refusedImportChangesNothing();
+    void listBeyondTheRadioIsFittedWhenTheUserAgrees();
     void importWaitsForARead();
     void printsTheTableAsTheGridShowsIt();
 };
@@ -143,14 +147,53 @@ void CsvAndPrintTest::importReplacesTheTableThenExportWritesIt() {
 void CsvAndPrintTest::refusedImportChangesNothing() {
     Harness h;
     h.setRow(3, "150.00000", "150.00000", "on");
-    h.chosen("# squelch=5\nLocation,Frequency\n1,150\n17,150\n");
+    h.chosen("# squelch=5\nLocation,Frequency\n1,150\n1,151\n");
     h.action("导入CSV")->trigger();
     QCOMPARE(h.messages.texts(),
-             QStringList{"CSV 文件无法导入：第 4 行 Location 列：信道 17 不在 1–16 之内"});
+             QStringList{"CSV 文件无法导入：第 4 行 Location 列：信道 1 已在第 3 行给出"});
     QCOMPARE(h.messages.messages().value(0).title, QStringLiteral("错误警告 "));
     QCOMPARE(h.field(0, kReceive), QString());
     QCOMPARE(h.field(3, kBeat), QStringLiteral("on"));
     QCOMPARE(h.squelch()->currentText(), QStringLiteral("3"));
+}
+
+void CsvAndPrintTest::listBeyondTheRadioIsFittedWhenTheUserAgrees() {
+    Harness h;
+    h.setRow(0, "150.00000", "150.00000", "on");
+    QByteArray list = "Location,Frequency\n";
+    for (int location = 22; location >= 1; --location) {
+        list += QByteArray::number(location) + ",1" + QByteArray::number(location + 40) + "\n";
+    }
+    const QString path = h.chosen(list);
+    h.messages.answer = false;
+    h.action("导入CSV")->trigger();
+    QCOMPARE(h.messages.asked.size(), 1);
+    const UserMessage question = h.messages.asked.constFirst();
+    QCOMPARE(question.text,
+             u"CSV 文件中的信道不能全部写入对讲机（信道号不在 1–16 之内、多于 16 个信道或频率超出 "
+             u"130–500 MHz）。是否按信道号顺序导入对讲机能用的前 16 个信道？");
+    QCOMPARE(question.title, u"系统信息");
+    const QStringList leftOut = question.detail.split(u'\n');
+    QCOMPARE(leftOut.size(), 6);
+    QCOMPARE(leftOut.constFirst(),
+             u"第 2 行 Location 列：信道 22 排在对讲机能用的前 16 个信道之后");
+    QCOMPARE(h.field(0, kReceive), QStringLiteral("150.00000"));  // 取消: nothing changed
+    QCOMPARE(h.field(1, kReceive), QString());
+
+    h.messages.answer = true;
+    h.files.answers << path;
+    h.action("导入CSV")->trigger();
+    QCOMPARE(h.messages.asked.size(), 2);
+    QVERIFY(h.messages.shown.isEmpty());
+    for (int k = 0; k < kChannelCount; ++k) {
+        QCOMPARE(h.field(k, kReceive), QStringLiteral("%1.00000").arg(141 + k));
+    }
+    QCOMPARE(h.field(0, kBeat), QStringLiteral("off"));
+
+    h.action("撤销")->trigger();  // one step back to the table before the import
+    QCOMPARE(h.field(0, kReceive), QStringLiteral("150.00000"));
+    QCOMPARE(h.field(0, kBeat), QStringLiteral("on"));
+    QCOMPARE(h.field(1, kReceive), QString());
 }
 
 // Like 打开, an import and a restore wait while a read is about to replace the

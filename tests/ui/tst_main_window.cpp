@@ -24,6 +24,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -142,6 +143,7 @@ private slots:
     void portChangeEndsTheTransferFirst();
     void closeDuringATransfer_data();
     void closeDuringATransfer();
+    void statusBarShowsThePortAndTheLastOutcome();
 };
 
 void MainWindowTest::controlsAtTheirPlaces_data() {
@@ -682,6 +684,46 @@ void MainWindowTest::closeDuringATransfer() {
     }
     QVERIFY(!h.port.isOpen());
     QCOMPARE(h.messages.texts(), QStringList());
+}
+
+// Below the designed area: the port, then how the last operation ended; a read
+// that heard nothing names the port it listened on.
+void MainWindowTest::statusBarShowsThePortAndTheLastOutcome() {
+    QTemporaryDir dir;
+    LinkTiming timing;
+    timing.readArm = std::chrono::milliseconds(5);
+    timing.readChannelTimeout = std::chrono::milliseconds(100);
+    Harness h(QStringLiteral(":memory:"), timing);
+    QCOMPARE(h.window->centralWidget()->size(), QSize(792, 540));
+    auto* port = h.find<QLabel>("portStatus");
+    auto* last = h.find<QLabel>("lastOutcome");
+    QCOMPARE(port->text(), QStringLiteral("端口：COM1"));
+    QCOMPARE(last->accessibleName(), QStringLiteral("上次操作"));
+    QVERIFY(port->mapTo(h.window.get(), QPoint()).y() >=
+            h.window->centralWidget()->geometry().bottom());
+
+    h.trigger("读信道");
+    QTRY_COMPARE(h.messages.shown.size(), 1);
+    QCOMPARE(h.messages.shown.at(0).message.detail,
+             QStringLiteral("端口 COM1 上没有对讲机应答。请检查对讲机已开机、电缆已插好，"
+                            "或在“系统设置”→“选择端口”中选择其它端口。"));
+    QVERIFY(QRegularExpression(QStringLiteral("^上次：\\d\\d:\\d\\d:\\d\\d 读数错误！！$"))
+                .match(last->text())
+                .hasMatch());
+
+    const QString path = dir.filePath(QStringLiteral("table.doc"));
+    h.files.answers = {path};
+    h.trigger("保存");
+    QVERIFY(last->text().endsWith(QStringLiteral(" 已保存 table.doc")));
+    h.files.answers = {QString()};  // cancelled: the last outcome stays
+    h.trigger("打开");
+    QVERIFY(last->text().endsWith(QStringLiteral(" 已保存 table.doc")));
+    h.files.answers = {dir.filePath(QStringLiteral("missing.doc"))};
+    h.trigger("打开");
+    QVERIFY(last->text().endsWith(h.messages.shown.last().message.text.section(u'\n', 0, 0)));
+
+    h.port.failLine();
+    QCOMPARE(port->text(), QStringLiteral("端口：COM1（已断开）"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,9 +1,11 @@
 #include "fake_port.h"
+#include "fake_port_lister.h"
 #include "link/port_selection.h"
 #include "sheet/fonts.h"
 #include "ui/port_dialog.h"
 #include "ui_doubles.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +28,8 @@ QString fakeDeviceForNumber(int number) {
 const QString kCom1 = fakeDeviceForNumber(1);
 const QString kCom2 = fakeDeviceForNumber(2);
 const QString kUsb = QStringLiteral("/dev/ttyUSB0");
+const QString kUsbById = QStringLiteral("/dev/serial/by-id/usb-1a86_USB_Serial-if00-port0");
+const QString kUsbRow = QStringLiteral("/dev/ttyUSB0  CH340 (1a86:7523)");
 
 }  // namespace
 
@@ -38,12 +42,12 @@ private:
     std::unique_ptr<FakePort> port_;
     std::unique_ptr<PortSelection> selection_;
     RecordingPresenter messages_;
+    FakePortLister lister_;
     qsizetype touchesBefore_ = 0;
 
     Dialog* show() {
-        return showPortDialog(
-            window_.get(),
-            {*selection_, messages_, fakeDeviceForNumber, {kUsb, QStringLiteral("/dev/ttyACM0")}});
+        return showPortDialog(window_.get(),
+                              {*selection_, messages_, fakeDeviceForNumber, lister_});
     }
     static QRadioButton* option(Dialog* dialog, int number) {
         return dialog->findChild<QRadioButton*>(QStringLiteral("Option%1").arg(number));
@@ -72,6 +76,9 @@ private Q_SLOTS:
         port_ = std::make_unique<FakePort>();
         selection_ = std::make_unique<PortSelection>(*port_, fakeDeviceForNumber);
         messages_.shown.clear();
+        lister_.pullAll();
+        lister_.plug(kUsb, 0x1a86, 0x7523, {}, kUsbById);
+        lister_.plug(QStringLiteral("/dev/ttyACM0"), 0x2341, 0x0043);
     }
     void cleanup() {
         window_.reset();  // takes an open dialog with it
@@ -132,7 +139,7 @@ private Q_SLOTS:
         QTest::newRow("COM2 open") << 2 << true << QString() << 2;
         // Open or closed does not matter: the number decides.
         QTest::newRow("COM2 closed") << 2 << false << QString() << 2;
-        QTest::newRow("typed device open") << 1 << true << kUsb << 3;
+        QTest::newRow("typed device open") << 1 << true << QStringLiteral("/dev/pts/3") << 3;
     }
     void loadRule() {
         QFETCH(int, number);
@@ -149,6 +156,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 3; ++n) {
             QCOMPARE(option(dialog, n)->isChecked(), n == selected);
         }
+        QCOMPARE(dialog->focusWidget(), option(dialog, selected));  // the keyboard starts there
         if (!typedDevice.isEmpty()) {
             QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("Combo3"))->currentText(),
                      typedDevice);
@@ -367,13 +375,44 @@ private Q_SLOTS:
         const QPointer<Dialog> alive(dialog);
         auto* devices = dialog->findChild<QComboBox*>(QStringLiteral("Combo3"));
         QCOMPARE(devices->count(), 2);
-        QCOMPARE(devices->itemText(0), kUsb);
+        QCOMPARE(devices->itemText(1), kUsbRow);
         // Typing a path (a pseudo-terminal is never listed) chooses the third option.
         QTest::keyClicks(devices->lineEdit(), QStringLiteral("/dev/pts/3"));
         QVERIFY(option(dialog, 3)->isChecked());
         clickOk(dialog);
         QCOMPARE(port_->device(), QStringLiteral("/dev/pts/3"));
         QVERIFY(port_->isOpen());
+    }
+
+    // A picked row opens under its stable name; the list follows the cables
+    // and keeps what the user has picked or typed.
+    void otherPortListFollowsTheCables() {
+        startOn(1, true);
+        Dialog* const dialog = show();
+        const QPointer<Dialog> alive(dialog);
+        auto* devices = dialog->findChild<QComboBox*>(QStringLiteral("Combo3"));
+        devices->setCurrentIndex(1);
+        lister_.plug(QStringLiteral("/dev/ttyUSB1"), 0x10c4, 0xea60);
+        lister_.listed.removeAt(1);  // ttyACM0 pulled out
+        QTRY_COMPARE_WITH_TIMEOUT(devices->count(), 2, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(devices->itemText(1),
+                                  QStringLiteral("/dev/ttyUSB1  CP210x (10c4:ea60)"), 2000);
+        QCOMPARE(devices->currentText(), kUsbRow);
+        option(dialog, 3)->click();
+        clickOk(dialog);
+        QTRY_VERIFY(alive.isNull());
+        QCOMPARE(port_->device(), kUsbById);
+    }
+
+    void arrowsMoveTheSelection() {
+        startOn(1, true);
+        Dialog* const dialog = show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(option(dialog, 2)->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(option(dialog, 3)->isChecked());
+        QCOMPARE(QApplication::focusWidget(), option(dialog, 3));
     }
 
     void closingTheMainWindowTakesTheDialog() {

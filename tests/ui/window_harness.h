@@ -2,6 +2,7 @@
 
 #include "channels/channel_store.h"
 #include "fake_port.h"
+#include "fake_port_lister.h"
 #include "timer_firing.h"
 #include "ui/channel_grid.h"
 #include "ui/main_window.h"
@@ -33,7 +34,8 @@ struct WindowHarness {
             .deviceForNumber = [](int number) { return QStringLiteral("COM%1").arg(number); },
             .timing = timing,
             .today = today,
-            .explicitPort = std::nullopt};
+            .explicitPort = std::nullopt,
+            .lister = lister};
         window = std::make_unique<MainWindow>(services);
         window->startUp();
         window->activateWindow();
@@ -83,6 +85,7 @@ struct WindowHarness {
     RecordingPresenter messages;
     ScriptedFileChooser files;
     FakePort port;
+    FakePortLister lister;  // nothing plugged in
     std::unique_ptr<MainWindow> window;
 };
 
