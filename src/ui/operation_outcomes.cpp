@@ -49,6 +49,11 @@ void OperationOutcomes::Presenter::show(QWidget* parent, const UserMessage& mess
     inner_.show(parent, message);
 }
 
+// A question is no outcome: what the user answered leads to one.
+bool OperationOutcomes::Presenter::ask(QWidget* parent, const UserMessage& question) {
+    return inner_.ask(parent, question);
+}
+
 QString OperationOutcomes::Chooser::note(const QString& name) {
     chosen = name;
     return name;

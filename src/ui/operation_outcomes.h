@@ -32,6 +32,7 @@ private:
     public:
         explicit Presenter(MessagePresenter& inner) : inner_(inner) {}
         void show(QWidget* parent, const UserMessage& message) override;
+        bool ask(QWidget* parent, const UserMessage& question) override;
         QString first;
 
     private:
