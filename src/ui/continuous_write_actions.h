@@ -31,7 +31,7 @@ public:
     struct Widgets {
         QAction* toggle = nullptr;  // 连续写入: checkable
         QLabel* status = nullptr;   // Label2
-        QLabel* counts = nullptr;  // "连续写入：成功 %1 台，失败 %2 台" while the mode is on
+        StatusBar* bar = nullptr;   // its right part counts the radios while the mode is on
     };
 
     ContinuousWriteActions(const Widgets& widgets, TransferController& transfers,

@@ -86,7 +86,7 @@ private Q_SLOTS:
         h.action("连续写入")->trigger();
         QVERIFY(!h.action("连续写入")->isChecked());
         QCOMPARE(
-            h.messages.messages().constLast(),
+            h.messages.asked.constLast(),
             (UserMessage{QStringLiteral("连续写入：每台应答的对讲机都将自动写入当前信道表并校验；"
                                         "写入前先读出对讲机原有的数据并备份。是否开始？"),
                          QStringLiteral("系统信息"), UserMessage::Icon::Information}));
