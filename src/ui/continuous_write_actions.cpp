@@ -80,6 +80,7 @@ void ContinuousWriteActions::ended(const std::optional<UserMessage>& reason) {
         const QSignalBlocker quiet(widgets_.toggle);
         widgets_.toggle->setChecked(false);
     }
+    widgets_.bar->setActivity(QString());  // the last outcome is back
     if (closeWaiting_) {
         Q_EMIT readyToClose();
         return;

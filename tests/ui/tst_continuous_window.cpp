@@ -96,6 +96,12 @@ private Q_SLOTS:
         QVERIFY(!h.action("连续写入")->isChecked());
         QCOMPARE(h.messages.texts().constLast(),
                  QStringLiteral("第 3 信道数据无效，未写入对讲机！"));
+        // On, then off while no radio answers: the count goes with the mode.
+        h.store->setField(2, kReceive, QStringLiteral("150.00000"));
+        h.action("连续写入")->trigger();
+        QCOMPARE(h.counts(), QStringLiteral("连续写入：成功 0 台，失败 0 台"));
+        h.action("连续写入")->trigger();
+        QVERIFY(!h.action("连续写入")->isChecked() && h.counts().isEmpty());
     }
 
     // A radio served: the count, the status line, the log window; a close while
