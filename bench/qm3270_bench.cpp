@@ -4,6 +4,7 @@
 // and prints one JSON object. See docs/benchmark.md.
 
 #include "channels/channel_store.h"
+#include "continuous_bench.h"
 #include "file/channel_file.h"
 #include "link/serial_port.h"
 #include "radio_process.h"
@@ -48,6 +49,10 @@ constexpr double kPauseTargetMs = 50.0;
 // Eight radios written and verified side by side, against one.
 constexpr int kFleetSize = 8;
 constexpr double kFleetRatioTarget = 1.1;
+// A line of radios written one after another: each radio's turn against the
+// line time of its read, write and verify.
+constexpr int kContinuousRadios = 3;
+constexpr double kContinuousRatioTarget = 1.1;
 // The ready watch's period: its first poll leaves this long after start-up.
 constexpr double kReadyTickMs = 100.0;
 
@@ -279,7 +284,12 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption cliOption(
         QStringLiteral("cli"), QStringLiteral("The command line program, for the many radios."),
         QStringLiteral("PATH"), built + QStringLiteral("cli/qm3270-cli"));
-    parser.addOptions({radioOption, programOption, cliOption, runsOption, verboseOption});
+    const QCommandLineOption swapOption(
+        QStringLiteral("swap-ms"),
+        QStringLiteral("Continuous write: time to swap one radio for the next (default 3000)."),
+        QStringLiteral("MS"), QStringLiteral("3000"));
+    parser.addOptions(
+        {radioOption, programOption, cliOption, runsOption, verboseOption, swapOption});
     parser.process(app);
     const bool verbose = parser.isSet(verboseOption);
     const int runs = std::max(1, parser.value(runsOption).toInt());
@@ -482,6 +492,15 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    // One cable, many radios: a line of radios written one after another.
+    const int swapMs = std::max(0, parser.value(swapOption).toInt());
+    const ContinuousFigures continuous =
+        measureContinuousWrite(parser.value(radioOption), folder.path(), kContinuousRadios, swapMs);
+    if (verbose) {
+        std::fprintf(stderr, "continuous write: worst radio %.1f ms, a radio every %.1f ms\n",
+                     continuous.worstRadioMs, continuous.cycleMs);
+    }
+
     auto worst = [&](double Measured::*field) {
         double value = 0;
         for (const Measured& m : measured) {
@@ -513,11 +532,19 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("fleet_radios"), kFleetSize},
         {QStringLiteral("fleet_one_radio_ms"), rounded(oneRadioMs, 1)},
         {QStringLiteral("fleet_ms"), rounded(fleetMs, 1)},
+        {QStringLiteral("continuous_ratio"), rounded(continuous.worstRatio, 3)},
+        {QStringLiteral("continuous_pty_ratio"), rounded(continuous.ptyRatio, 3)},
+        {QStringLiteral("continuous_radio_ms"), rounded(continuous.worstRadioMs, 1)},
+        {QStringLiteral("continuous_write_pty_ms"), rounded(continuous.writeMs, 1)},
+        {QStringLiteral("continuous_cycle_ms"), rounded(continuous.cycleMs, 1)},
+        {QStringLiteral("continuous_swap_ms"), swapMs},
+        {QStringLiteral("continuous_radios_per_hour"), rounded(continuous.radiosPerHour, 0)},
         {QStringLiteral("runs"), runs},
         {QStringLiteral("platform"), QGuiApplication::platformName()},
         {QStringLiteral("targets_met"),
          writeRatio <= kRatioTarget && readRatio <= kRatioTarget && writePause <= kPauseTargetMs &&
-             readPause <= kPauseTargetMs && fleetRatio <= kFleetRatioTarget},
+             readPause <= kPauseTargetMs && fleetRatio <= kFleetRatioTarget &&
+             continuous.worstRatio <= kContinuousRatioTarget},
     };
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
     window.close();

@@ -28,6 +28,9 @@ public:
     // After parsing: the folder the options chose, or no backups at all.
     static CliBackups fromCommandLine(const QCommandLineParser& parser);
 
+    // The folder the backups go to; empty when they are off.
+    QString folder() const { return folder_ ? folder_->folder() : QString(); }
+
     // Saves the table as a backup of `event`; nothing when backups are off.
     std::optional<BackupFailure> save(BackupFolder::Event event, const QString& squelch,
                                       const ChannelTable& rows) const;

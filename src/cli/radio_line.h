@@ -44,6 +44,9 @@ public:
     // told about a port that would not open, or nothing when it is open.
     std::optional<QString> openPort(const QString& device);
 
+    // The line itself, for a radio session that drives it.
+    Port& port() { return line_.port(); }
+
     // The channel progress on standard error (on by default). Off when several
     // radios share the terminal's one progress line.
     void setProgressShown(bool shown) { progressShown_ = shown; }

@@ -5,6 +5,7 @@
 #include "cli/radio_fleet.h"
 #include "cli/radio_line.h"
 #include "cli/write_check.h"
+#include "cli/write_each.h"
 
 #include <algorithm>
 
@@ -94,6 +95,28 @@ int writeMany(const QStringList& devices, bool verify, const QString& path, cons
                        : fleet.worstStatus();
 }
 
+// --each drives one port; --count N needs a whole number from 1. Sets `radios`
+// (0: no limit), or returns the exit status of a usage error.
+std::optional<int> eachCount(const QStringList& arguments, const QCommandLineParser& parser,
+                             const QCommandLineOption& count, const QStringList& devices,
+                             int* radios) {
+    *radios = 0;
+    if (devices.size() > 1) {
+        return usageError(arguments, QStringLiteral("--each writes the radios of one --port"));
+    }
+    if (!parser.isSet(count)) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    *radios = parser.value(count).toInt(&ok);
+    if (!ok || *radios < 1) {
+        return usageError(arguments,
+                          QStringLiteral("--count needs a whole number from 1 up, not \"%1\"")
+                              .arg(parser.value(count)));
+    }
+    return std::nullopt;
+}
+
 int runWrite(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -114,7 +137,17 @@ int runWrite(const QStringList& arguments) {
                        "the default."));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"),
                                       QStringLiteral("Do not read the radio back."));
-    parser.addOptions({port, trace, verify, noVerify});
+    const QCommandLineOption each(
+        QStringLiteral("each"),
+        QStringLiteral("One radio after another on the one --port: wait for each radio to "
+                       "answer, back up what it holds ('before-write'), write and verify it, "
+                       "print 'radio N: ...', wait until it is switched off or unplugged, and "
+                       "go on with the next. SIGINT or SIGTERM ends the run after the radio in "
+                       "hand; the exit status is the worst of the radios'."));
+    const QCommandLineOption count(QStringLiteral("count"),
+                                   QStringLiteral("With --each: stop after N radios."),
+                                   QStringLiteral("N"));
+    parser.addOptions({port, trace, verify, noVerify, each, count});
     parser.addOptions(CliBackups::options());
     addFileArgument(parser);
     const auto ports = parsePorts(parser, port, trace, arguments, 1);
@@ -136,6 +169,22 @@ int runWrite(const QStringList& arguments) {
     const auto& frames = std::get<QStringList>(built);
     const CliBackups backups = CliBackups::fromCommandLine(parser);
     const bool verifying = !parser.isSet(noVerify);
+    if (parser.isSet(count) && !parser.isSet(each)) {
+        return usageError(arguments, QStringLiteral("--count needs --each"));
+    }
+    if (parser.isSet(each)) {
+        // Nothing else tells a radio that missed its write from one that got it.
+        if (!verifying) {
+            return usageError(arguments, QStringLiteral("--each always reads each radio back; "
+                                                        "--no-verify cannot be used with it"));
+        }
+        int radios = 0;
+        if (const auto status = eachCount(arguments, parser, count, devices, &radios)) {
+            return *status;
+        }
+        return writeEach(devices.constFirst(), parser.value(trace), file, backups,
+                         radios > 0 ? std::optional<int>(radios) : std::nullopt);
+    }
     if (devices.size() > 1) {
         return writeMany(devices, verifying, path, file, frames, backups);
     }

@@ -31,6 +31,8 @@ QString eventName(BackupFolder::Event event) {
             return QStringLiteral("written");
         case BackupFolder::Event::Unsaved:
             return QStringLiteral("unsaved");
+        case BackupFolder::Event::BeforeWrite:
+            return QStringLiteral("before-write");
     }
     return QStringLiteral("unsaved");
 }

@@ -14,13 +14,14 @@
 namespace qm3270 {
 
 // The folder of automatic backups: before a read, an open or an import
-// replaces the table, after a write that ended well, and for a table the
-// database refused at exit, the table and the squelch text are kept here as a
+// replaces the table, after a write that ended well, for a table the
+// database refused at exit, and for what a radio held before a continuous
+// write overwrote it, the table and the squelch text are kept here as a
 // channel file named YYYYMMDD-HHMMSS-EVENT.doc. Only the newest kKept backups
 // stay; other files in the folder are never touched.
 class BackupFolder {
 public:
-    enum class Event { BeforeRead, BeforeOpen, BeforeImport, Written, Unsaved };
+    enum class Event { BeforeRead, BeforeOpen, BeforeImport, Written, Unsaved, BeforeWrite };
 
     static constexpr int kKept = 500;
 

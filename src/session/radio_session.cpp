@@ -97,11 +97,16 @@ void RadioSession::connectRead() {
     connect(read_, &ReadTransfer::succeeded, this, [this](const QStringList& frames) {
         if (verifying_) {
             verifySucceeded(frames);
+        } else if (readingRadio_) {
+            TransferEnd end;
+            end.frames = frames;
+            endRead(QString(), end);
         } else {
             readSucceeded(frames);
         }
     });
-    connect(read_, &ReadTransfer::failed, this, &RadioSession::readFailed);
+    connect(read_, &ReadTransfer::failed, this,
+            [this](const UserMessage& failure) { readFailed(failure); });
 }
 
 // A read has no way to stop half-way. A fresh one in its place drops the old
@@ -137,7 +142,7 @@ bool RadioSession::isReading() const {
 }
 
 bool RadioSession::isReadingTable() const {
-    return read_->isRunning() && !verifying_;
+    return read_->isRunning() && !verifying_ && !readingRadio_;
 }
 
 // A transfer needs the port, and only one may run: a second "A" or "5" in the
@@ -197,6 +202,10 @@ void RadioSession::writeFinished() {
         eraser_->start();
     }
     Q_EMIT writeEnded();
+    TransferEnd end;
+    end.kind = TransferEnd::Kind::Write;
+    end.status = text(session_messages::kWriteDone);
+    Q_EMIT transferEnded(end);
 }
 
 void RadioSession::writeFailed(const UserMessage& failure) {
@@ -206,6 +215,10 @@ void RadioSession::writeFailed(const UserMessage& failure) {
     changeBusy();
     watch_->start();
     Q_EMIT writeEnded();
+    TransferEnd end;
+    end.kind = TransferEnd::Kind::Write;
+    end.failure = failure;
+    Q_EMIT transferEnded(end);
 }
 
 void RadioSession::startRead() {
@@ -229,6 +242,22 @@ void RadioSession::startRead() {
         return;
     }
     changeBusy();
+}
+
+void RadioSession::startRadioRead() {
+    if (refuseStart()) {
+        return;
+    }
+    watch_->stop();
+    verifying_ = false;
+    readingRadio_ = true;
+    read_->start();
+    changeBusy();
+}
+
+void RadioSession::pauseReadyWatch() {
+    watch_->stop();
+    eraser_->stop();
 }
 
 void RadioSession::readSucceeded(const QStringList& frames) {
@@ -278,7 +307,7 @@ void RadioSession::verifySucceeded(const QStringList& frames) {
                                .arg(channelValues(writtenFrames_.value(k), channel),
                                     channelValues(frames.value(k), channel));
         }
-        readFailed(session_messages::verifyDiffers(differing, differences));
+        readFailed(session_messages::verifyDiffers(differing, differences), differing);
         return;
     }
     endRead(text(session_messages::kVerified));
@@ -286,21 +315,31 @@ void RadioSession::verifySucceeded(const QStringList& frames) {
     eraser_->start();
 }
 
-void RadioSession::readFailed(const UserMessage& failure) {
+void RadioSession::readFailed(const UserMessage& failure, const QList<int>& differing) {
     // A verify that got no good answer says what that means for the write.
-    Q_EMIT message(verifying_ && failure.text == text(link_messages::kReadFailed)
-                       ? session_messages::verifyFailed(failure.detail)
-                       : failure);
-    endRead(QString());
+    const UserMessage told = verifying_ && failure.text == text(link_messages::kReadFailed)
+                                 ? session_messages::verifyFailed(failure.detail)
+                                 : failure;
+    Q_EMIT message(told);
+    TransferEnd end;
+    end.failure = told;
+    end.differing = differing;
+    endRead(QString(), end);
 }
 
 // The end steps of every read and verify, whatever its outcome.
-void RadioSession::endRead(const QString& status) {
+void RadioSession::endRead(const QString& status, TransferEnd end) {
+    end.kind = verifying_      ? TransferEnd::Kind::Verify
+               : readingRadio_ ? TransferEnd::Kind::RadioRead
+                               : TransferEnd::Kind::Read;
+    end.status = status;
     verifying_ = false;
+    readingRadio_ = false;
     Q_EMIT statusChanged(status);
     Q_EMIT channelProgress(0);
     watch_->start();
     changeBusy();
+    Q_EMIT transferEnded(end);
 }
 
 std::optional<UserMessage> RadioSession::backUp(BackupFolder::Event event, const QString& squelch,
@@ -330,6 +369,7 @@ void RadioSession::shutDown() {
     if (read_->isRunning()) {
         abandonRead();
         verifying_ = false;
+        readingRadio_ = false;
     }
     if (write_->isRunning()) {
         // Only when the program ends without its owner's close (the event loop

@@ -4,6 +4,7 @@
 #include "channels/user_message.h"
 #include "file/backup_folder.h"
 #include "link/link_timing.h"
+#include "session/transfer_end.h"
 
 #include <QObject>
 #include <QString>
@@ -62,6 +63,14 @@ public:
 
     void startWrite(const QString& squelchText);  // 写信道
     void startRead();                             // 读信道
+    // Reads the radio into memory only, never into the table: transferEnded()
+    // hands out its frames. The rules of a read hold (the port, one transfer at
+    // a time), and the grid stays editable meanwhile.
+    void startRadioRead();
+    // Someone else listens to the line for a while (a continuous write waiting
+    // for a radio to go): the ready watch and the status eraser stop until the
+    // next startReadyWatch().
+    void pauseReadyWatch();
 
     // The port is about to change: a running write, read or verify ends as if
     // its line had been lost (its message, the end steps, the watch on), so
@@ -79,7 +88,9 @@ Q_SIGNALS:
     void message(const qm3270::UserMessage& message);
     void squelchRead(const QString& squelch);  // a read's level, inside the replace scope
     void writeEnded();  // after the end steps of a write, whether it went well or not
-    void radioReady();  // the radio answered a ready poll
+    void radioReady();  // a radio answered the ready poll
+    // After the end steps of every read, write, verify and radio read.
+    void transferEnded(const qm3270::TransferEnd& end);
     // A read, write or verify has ended, or was refused: its status text or
     // the first line of its message.
     void outcome(const QString& text);
@@ -92,9 +103,9 @@ private:
     void writeFinished();
     void writeFailed(const UserMessage& failure);
     void readSucceeded(const QStringList& frames);
-    void readFailed(const UserMessage& failure);
+    void readFailed(const UserMessage& failure, const QList<int>& differing = {});
     void verifySucceeded(const QStringList& frames);
-    void endRead(const QString& status);
+    void endRead(const QString& status, TransferEnd end = {});
     void changeBusy();
     std::optional<UserMessage> backUp(BackupFolder::Event event, const QString& squelch,
                                       const ChannelTable& rows) const;
@@ -112,6 +123,7 @@ private:
     QString backupFolder_;
     bool verifyAfterWrite_ = false;
     bool verifying_ = false;
+    bool readingRadio_ = false;  // a radio read: its frames go to whoever asked
     // The last write as built at the click: its frames for the verify, its
     // table for the backup of what the radio now holds.
     QStringList writtenFrames_;

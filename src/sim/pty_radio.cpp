@@ -175,6 +175,7 @@ void PtyRadio::readMaster() {
             breakOffTimer_.stop();
         }
         queueAnswer(answer);
+        Q_EMIT heard(received.toByteArray());
         if (engine_.hungUp()) {
             hangUpPending_ = true;
             scheduleNextSend();
@@ -226,6 +227,9 @@ void PtyRadio::sendDue() {
     // character time later rather than in a busy loop.
     for (qsizetype i = due.size() - 1; i >= written; --i) {
         outgoing_.push_front({due.at(i), now + kCharacterTime});
+    }
+    if (written > 0 && outgoing_.empty()) {
+        Q_EMIT answerSent();
     }
     scheduleNextSend();
 }

@@ -57,12 +57,16 @@ public:
     bool isOpen() const { return masterFd_ >= 0; }
     // The slave's path (/dev/pts/N) while open, else empty.
     QString devicePath() const { return devicePath_; }
+    // A line of its own in the --log file, with the time.
+    void note(const QString& text) { logNote(text); }
 
 Q_SIGNALS:
     void memoryWritten();  // after a complete write, saved if a file is set
     void memorySaveFailed(QString reason);
     void writeBrokenOff(int charactersReceived);
-    void hungUp();  // the hang-up fault closed the line
+    void hungUp();                             // the hang-up fault closed the line
+    void heard(const QByteArray& characters);  // after the radio has taken them
+    void answerSent();                         // the last character of an answer has left the radio
 
 private:
     struct Outgoing {

@@ -3,9 +3,11 @@
 
 #include "sim/pty_radio.h"
 #include "sim/radio_memory.h"
+#include "sim/radio_series.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
 
@@ -14,6 +16,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -48,6 +52,94 @@ bool readCount(const QCommandLineParser& parser, const QString& name, std::optio
     }
     *count = value;
     return true;
+}
+
+// A whole number from `lowest` up, or why not (`what` names it).
+std::optional<int> wholeNumber(const QString& text, int lowest, const QString& what,
+                               QString* error) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < lowest) {
+        *error = QStringLiteral("%1 needs a whole number from %2 up, not \"%3\"")
+                     .arg(what)
+                     .arg(lowest)
+                     .arg(text);
+        return std::nullopt;
+    }
+    return value;
+}
+
+// One --radio K:FAULT[,FAULT...] of a line of `count` radios: the faults of
+// radio K, added to `faults`. FAULT is off, stop-after=N, noise=TEXT or
+// corrupt-channel=N, as the options of one radio.
+bool readRadioFaults(const QString& spec, int count, std::vector<RadioEngine::Faults>* faults,
+                     QString* error) {
+    const QString number = spec.section(u':', 0, 0);
+    const QString what = QStringLiteral("--radio %1").arg(spec);
+    const auto radio = wholeNumber(number, 1, QStringLiteral("--radio's radio"), error);
+    if (!radio) {
+        return false;
+    }
+    if (*radio > count || !spec.contains(u':')) {
+        *error = QStringLiteral("%1: needs K:FAULT with K from 1 to %2").arg(what).arg(count);
+        return false;
+    }
+    RadioEngine::Faults& into = faults->at(static_cast<std::size_t>(*radio - 1));
+    for (const QString& fault : spec.section(u':', 1).split(u',')) {
+        const QString name = fault.section(u'=', 0, 0);
+        const QString value = fault.section(u'=', 1);
+        if (name == QStringLiteral("off") && !fault.contains(u'=')) {
+            into.off = true;
+        } else if (name == QStringLiteral("noise")) {
+            into.noise = value.toLatin1();
+        } else if (name == QStringLiteral("stop-after")) {
+            into.stopAfter = wholeNumber(value, 0, what, error);
+            if (!into.stopAfter) {
+                return false;
+            }
+        } else if (name == QStringLiteral("corrupt-channel")) {
+            into.corruptChannel = wholeNumber(value, 1, what, error);
+            if (!into.corruptChannel || *into.corruptChannel > RadioEngine::kFrameCount) {
+                *error =
+                    QStringLiteral("%1: corrupt-channel needs a channel from 1 to 16").arg(what);
+                return false;
+            }
+        } else {
+            *error = QStringLiteral(
+                         "%1: no fault \"%2\" (off, stop-after=N, noise=TEXT, "
+                         "corrupt-channel=N)")
+                         .arg(what, fault);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The radios of a line: each with the faults of the command line and its own,
+// and its memory in DIR/radio-K.doc when a folder was given.
+std::optional<std::vector<RadioSeries::Radio>> lineOfRadios(
+    const std::vector<RadioEngine::Faults>& faults, const QString& folder, QString* error) {
+    std::vector<RadioSeries::Radio> radios;
+    for (std::size_t k = 0; k < faults.size(); ++k) {
+        RadioSeries::Radio radio;
+        radio.faults = faults.at(k);
+        if (!folder.isEmpty()) {
+            radio.memoryFile = QDir(folder).filePath(QStringLiteral("radio-%1.doc").arg(k + 1));
+            if (QFileInfo::exists(radio.memoryFile)) {
+                auto loaded = loadRadioMemory(radio.memoryFile);
+                if (const auto* reason = std::get_if<QString>(&loaded)) {
+                    *error = *reason;
+                    return std::nullopt;
+                }
+                radio.memory = std::get<RadioEngine::Frames>(loaded);
+            } else if (const auto failure = saveRadioMemory(radio.memoryFile, radio.memory)) {
+                *error = *failure;
+                return std::nullopt;
+            }
+        }
+        radios.push_back(radio);
+    }
+    return radios;
 }
 
 // Puts a symlink at `linkPath` pointing to the device, replacing an old link
@@ -120,8 +212,30 @@ int main(int argc, char* argv[]) {
         QStringLiteral("corrupt-channel"),
         QStringLiteral("Store channel N (1..16) of every write with one digit altered."),
         QStringLiteral("N"));
-    parser.addOptions(
-        {link, memory, log, off, stopAfter, noise, hangUpAfter, replyDelay, corruptChannel});
+    const QCommandLineOption radios(
+        QStringLiteral("radios"),
+        QStringLiteral("Play a line of N radios on the one line, one after another: each is "
+                       "switched on, then off once the program is done with it (its verify "
+                       "read answered, or 3 s with nothing but ready polls after it was spoken "
+                       "to), and the next is switched on after the swap time."),
+        QStringLiteral("N"));
+    const QCommandLineOption radioFaults(
+        QStringLiteral("radio"),
+        QStringLiteral("With --radios: faults of radio K alone, K:FAULT[,FAULT...] with FAULT "
+                       "off, stop-after=N, noise=TEXT or corrupt-channel=N. Repeatable."),
+        QStringLiteral("K:FAULTS"));
+    const QCommandLineOption swap(
+        QStringLiteral("swap"),
+        QStringLiteral("With --radios: milliseconds from one radio switched off to the next "
+                       "switched on (default 2000)."),
+        QStringLiteral("MS"));
+    const QCommandLineOption memoryDir(
+        QStringLiteral("memory-dir"),
+        QStringLiteral("With --radios: keep radio K's memory in DIR/radio-K.doc (created "
+                       "empty when missing, saved after every complete write)."),
+        QStringLiteral("DIR"));
+    parser.addOptions({link, memory, log, off, stopAfter, noise, hangUpAfter, replyDelay,
+                       corruptChannel, radios, radioFaults, swap, memoryDir});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         return fail(kUsage, QStringLiteral("unexpected argument \"%1\"")
@@ -145,6 +259,35 @@ int main(int argc, char* argv[]) {
                                 .arg(*faults.corruptChannel));
     }
 
+    std::optional<int> lineLength;
+    std::optional<int> swapTime;
+    if (!readCount(parser, QStringLiteral("radios"), &lineLength, &error) ||
+        !readCount(parser, QStringLiteral("swap"), &swapTime, &error)) {
+        return fail(kUsage, error);
+    }
+    if (!lineLength &&
+        (parser.isSet(radioFaults) || parser.isSet(swap) || parser.isSet(memoryDir))) {
+        return fail(kUsage, QStringLiteral("--radio, --swap and --memory-dir need --radios"));
+    }
+    if (lineLength && (parser.isSet(memory) || parser.isSet(hangUpAfter))) {
+        return fail(kUsage, QStringLiteral("--radios takes --memory-dir, not --memory, and no "
+                                           "--hang-up-after"));
+    }
+    std::vector<RadioEngine::Faults> lineFaults(static_cast<std::size_t>(lineLength.value_or(0)),
+                                                faults);
+    for (const QString& spec : parser.values(radioFaults)) {
+        if (!readRadioFaults(spec, *lineLength, &lineFaults, &error)) {
+            return fail(kUsage, error);
+        }
+    }
+    std::optional<std::vector<RadioSeries::Radio>> line;
+    if (lineLength) {
+        line = lineOfRadios(lineFaults, parser.value(memoryDir), &error);
+        if (!line) {
+            return fail(kBadMemory, error);
+        }
+    }
+
     PtyRadio radio;
     if (parser.isSet(memory)) {
         const QString path = parser.value(memory);
@@ -163,6 +306,11 @@ int main(int argc, char* argv[]) {
         return fail(kUsage, error);
     }
     radio.engine().setFaults(faults);
+    std::unique_ptr<RadioSeries> series;
+    if (line) {
+        series = std::make_unique<RadioSeries>(radio, std::move(*line),
+                                               std::chrono::milliseconds(swapTime.value_or(2000)));
+    }
     radio.setReplyDelay(std::chrono::milliseconds(delay.value_or(0)));
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
@@ -191,6 +339,9 @@ int main(int argc, char* argv[]) {
 
     std::printf("%s\n", qPrintable(device));
     std::fflush(stdout);
+    if (series) {
+        series->start();
+    }
 
     const int status = app.exec();
     removeLink(linkPath, device);

@@ -55,6 +55,9 @@ MainMenus buildMainMenus(QMenuBar* bar) {
     m.system->addSeparator();
     m.verify = entry(m.system, "写后校验", "写后校验(&C)");
     m.verify->setCheckable(true);
+    m.continuous = entry(m.system, "连续写入", "连续写入(&L)");
+    m.continuous->setCheckable(true);
+    m.operationsLog = entry(m.system, "操作记录", "操作记录(&G)...");
     m.exit = entry(bar, "退出", "       退出系统(&E)");
     m.help = submenu(bar, "帮助", "       帮助(&H)");
     m.instructions = entry(m.help, "操作", "操作说明(&I)");

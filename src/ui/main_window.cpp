@@ -3,17 +3,21 @@
 #include "channels/channel_store.h"
 #include "channels/channel_table_model.h"
 #include "link/port.h"
+#include "session/continuous_write.h"
+#include "session/operations_log.h"
 #include "session/port_keeper.h"
 #include "session/radio_session.h"
 #include "sheet/fonts.h"
 #include "ui/about_window.h"
 #include "ui/channel_file_actions.h"
 #include "ui/channel_grid.h"
+#include "ui/continuous_write_actions.h"
 #include "ui/csv_and_print_actions.h"
 #include "ui/focus_keeper.h"
 #include "ui/grid_clipboard.h"
 #include "ui/instructions_window.h"
 #include "ui/message_presenter.h"
+#include "ui/operations_log_window.h"
 #include "ui/port_dialog.h"
 #include "ui/setting_boxes.h"
 #include "ui/status_bar.h"
@@ -30,6 +34,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 
 namespace qm3270 {
 
@@ -87,6 +92,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
         new PortKeeper(portSelection_, services_.lister, portMemory_, services_.simulated, this);
     statusBar_ = new StatusBar(this);
     setStatusBar(statusBar_);
+    log_ = new OperationsLog(this);
 
     connectActions();
     connectStatusBar();
@@ -158,6 +164,8 @@ void MainWindow::connectActions() {
     });
     // 波特率 stays enabled and does nothing: the radio only talks at 1200 baud.
     connectVerifyChoice();
+    connectContinuousWrite();
+    connect(menus_.operationsLog, &QAction::triggered, this, &MainWindow::showOperationsLog);
     connect(menus_.exit, &QAction::triggered, this, &QWidget::close);
     connect(menus_.instructions, &QAction::triggered, this, [] { showInstructionsWindow(); });
     connect(menus_.about, &QAction::triggered, this, [] { showAboutWindow(); });
@@ -199,6 +207,49 @@ void MainWindow::connectVerifyChoice() {
     });
 }
 
+namespace {
+
+// A file operation as the operations log names it: its menu entry's name.
+QString operationName(OperationOutcomes::Operation what) {
+    switch (what) {
+        case OperationOutcomes::Operation::Open:
+            return QStringLiteral("打开");
+        case OperationOutcomes::Operation::Save:
+            return QStringLiteral("保存");
+        case OperationOutcomes::Operation::Restore:
+            return QStringLiteral("恢复备份");
+        case OperationOutcomes::Operation::Import:
+            return QStringLiteral("导入CSV");
+        case OperationOutcomes::Operation::Export:
+            return QStringLiteral("导出CSV");
+    }
+    return {};
+}
+
+}  // namespace
+
+// 连续写入 is off at every start. Its count takes the right of the status bar
+// while it is on. The operations log follows the session and the mode.
+void MainWindow::connectContinuousWrite() {
+    continuous_ = new ContinuousWriteActions({menus_.continuous, controls_.status, statusBar_},
+                                             *transfers_, services_.store, services_.port,
+                                             services_.messages, services_.timing, this);
+    connect(continuous_, &ContinuousWriteActions::readyToClose, this, &QWidget::close);
+    log_->follow(transfers_->session(), &continuous_->mode());
+    // Port changes, lost and returned lines, as the status bar tells them.
+    connect(portKeeper_, &PortKeeper::statusChanged, log_,
+            [this](const QString& text) { log_->add(QStringLiteral("端口"), text); });
+}
+
+void MainWindow::showOperationsLog() {
+    if (logWindow_ == nullptr) {
+        logWindow_ = new OperationsLogWindow(*log_, services_.files, services_.messages, this);
+    }
+    logWindow_->show();
+    logWindow_->raise();
+    logWindow_->activateWindow();
+}
+
 // The port on the left; on the right how the last read, write, verify or file
 // operation ended, which stays until the next one.
 void MainWindow::connectStatusBar() {
@@ -220,6 +271,7 @@ void MainWindow::runFileAction(OperationOutcomes::Operation what,
                                const std::function<void()>& action) {
     if (const auto outcome = outcomes_->run(what, action)) {
         statusBar_->showOutcome(*outcome);
+        log_->add(operationName(what), *outcome);
     }
 }
 
@@ -246,6 +298,12 @@ void MainWindow::commitPendingEdits() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (continuous_->holdClose()) {
+        // A continuous write finishes the radio in hand, its verify included.
+        commitPendingEdits();
+        event->ignore();
+        return;
+    }
     if (transfers_->isWriting()) {
         // Cut short, the radio would keep "A" and part of the table. The write
         // ends within its drain limit; until then what was typed is safe.

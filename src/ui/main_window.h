@@ -7,12 +7,16 @@
 #include "ui/operation_outcomes.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
 namespace qm3270 {
 
 class ChannelFileActions;
+class ContinuousWriteActions;
+class OperationsLog;
+class OperationsLogWindow;
 class ChannelGrid;
 class ChannelTableModel;
 class PortKeeper;
@@ -54,6 +58,8 @@ protected:
 private:
     void connectActions();
     void connectVerifyChoice();
+    void connectContinuousWrite();
+    void showOperationsLog();
     void connectStatusBar();
     void runFileAction(OperationOutcomes::Operation what, const std::function<void()>& action);
     void fitToScreen();
@@ -73,6 +79,9 @@ private:
     std::unique_ptr<ChannelFileActions> fileActions_;
     std::unique_ptr<CsvAndPrintActions> csvAndPrint_;
     TransferController* transfers_;
+    OperationsLog* log_;
+    ContinuousWriteActions* continuous_ = nullptr;
+    QPointer<OperationsLogWindow> logWindow_;
     PortKeeper* portKeeper_;
     StatusBar* statusBar_;
     bool closeAfterWrite_ = false;

@@ -48,9 +48,17 @@ TransferController::TransferController(const TransferWidgets& widgets, ChannelSt
     });
     connect(session_, &RadioSession::squelchRead, squelch, &QComboBox::setEditText);
     connect(session_, &RadioSession::message, this,
-            [&messages, window](const UserMessage& message) { messages.show(window, message); });
+            [this, &messages, window](const UserMessage& message) {
+                if (!quiet_()) {
+                    messages.show(window, message);
+                }
+            });
     connect(session_, &RadioSession::busyChanged, this, &TransferController::updateMenus);
     connect(session_, &RadioSession::writeEnded, this, &TransferController::writeEnded);
+}
+
+QString TransferController::squelchText() const {
+    return widgets_.squelch->currentText();
 }
 
 void TransferController::startReadyWatch() {

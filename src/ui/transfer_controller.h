@@ -4,6 +4,9 @@
 
 #include <QObject>
 
+#include <functional>
+#include <utility>
+
 class QAction;
 class QComboBox;
 class QLabel;
@@ -47,9 +50,13 @@ public:
                        const LinkTiming& timing, QWidget* window);
 
     RadioSession& session() { return *session_; }
+    // While `quiet` says so, the session's messages are not shown: whoever
+    // drives the session then (a continuous write) tells the user itself.
+    void setMessagesQuiet(std::function<bool()> quiet) { quiet_ = std::move(quiet); }
 
-    void startReadyWatch();  // the last step of start-up
-    bool isBusy() const;     // a read, a write or a verify is running
+    QString squelchText() const;  // Combo1's text now
+    void startReadyWatch();       // the last step of start-up
+    bool isBusy() const;          // a read, a write or a verify is running
     bool isWriting() const;
 
     void startWrite();  // 写信道
@@ -73,6 +80,7 @@ private:
     TransferWidgets widgets_;
     ChannelTableModel& model_;
     RadioSession* session_;
+    std::function<bool()> quiet_ = [] { return false; };
 };
 
 }  // namespace qm3270

@@ -10,7 +10,7 @@
 namespace {
 
 CliRun run(const QStringList& arguments, const QByteArray& input, const QStringList& environment,
-           const std::function<void()>& inChild) {
+           const std::function<void()>& inChild, int milliseconds = 30000) {
     QProcess process;
     if (inChild) {
         process.setChildProcessModifier(inChild);
@@ -28,7 +28,7 @@ CliRun run(const QStringList& arguments, const QByteArray& input, const QStringL
     }
     process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit) {
+    if (!process.waitForFinished(milliseconds) || process.exitStatus() != QProcess::NormalExit) {
         result.err = QStringLiteral("did not finish");
         return result;
     }
@@ -43,6 +43,10 @@ CliRun run(const QStringList& arguments, const QByteArray& input, const QStringL
 CliRun runCli(const QStringList& arguments, const QByteArray& input,
               const QStringList& environment) {
     return run(arguments, input, environment, {});
+}
+
+CliRun runCliFor(const QStringList& arguments, int milliseconds) {
+    return run(arguments, {}, {}, {}, milliseconds);
 }
 
 CliRun runCliWithFileSizeLimit(const QStringList& arguments, long bytes) {

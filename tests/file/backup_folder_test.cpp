@@ -64,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
         NamingCase{BackupFolder::Event::BeforeOpen, "20261208-093005-before-open.doc"},
         NamingCase{BackupFolder::Event::BeforeImport, "20261208-093005-before-import.doc"},
         NamingCase{BackupFolder::Event::Written, "20261208-093005-written.doc"},
-        NamingCase{BackupFolder::Event::Unsaved, "20261208-093005-unsaved.doc"}));
+        NamingCase{BackupFolder::Event::Unsaved, "20261208-093005-unsaved.doc"},
+        NamingCase{BackupFolder::Event::BeforeWrite, "20261208-093005-before-write.doc"}));
 
 TEST_F(Backups, SameSecondNeverReplacesABackup) {
     saved(BackupFolder::Event::Written, "150");
