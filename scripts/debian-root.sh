@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# scripts/debian-root.sh [SUITE]   the quick suite in a fresh Debian root (trixie by default),
-# as `scripts/dev.sh check trixie` runs it: what a new user on that release gets from the
-# README's `scripts/dev.sh test`.
+# scripts/debian-root.sh [SUITE [test|package]]
+#   the quick suite (or the package check) in a fresh Debian root, trixie by default;
+#   `scripts/dev.sh check trixie` runs the suite: what a new user on that release gets from
+#   the README's `scripts/dev.sh test`.
 #
 # The pristine root (`debootstrap --variant=minbase`) is made once and kept as a tarball in
 # $QM3270_CACHE (~/.cache/qm3270 by default), with the packages it downloads and a compiler
@@ -13,6 +14,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 suite=${1:-trixie}
+what=${2:-test}
+case "$what" in
+    test | package) ;;
+    *) echo "usage: scripts/debian-root.sh [SUITE [test|package]]" >&2; exit 1 ;;
+esac
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 cache=${QM3270_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/qm3270}
 pristine=$cache/$suite-minbase.tar
@@ -77,11 +83,11 @@ echo "debian-root: $(sed -n 's/^PRETTY_NAME=//p' "$root/etc/os-release")" >&2
 chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     CCACHE_DIR=/root/.ccache CCACHE_BASEDIR=/root/qm3270 \
-    bash -c 'set -e
+    WHAT="$what" bash -c 'set -e
         cd /root/qm3270
         bash scripts/install-deps.sh
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends ccache >/dev/null
-        bash scripts/dev.sh test 2>&1 | tee /root/test.log
+        bash scripts/dev.sh "$WHAT" 2>&1 | tee /root/test.log
         status=${PIPESTATUS[0]}
         warnings=$(grep -cE "^[^ ]+:[0-9]+:[0-9]+: warning:" /root/test.log || true)
         echo "debian-root: $warnings compiler warnings" >&2
