@@ -72,20 +72,20 @@ std::optional<int> wholeNumber(const QString& text, int lowest, const QString& w
 // One --radio K:FAULT[,FAULT...] of a line of `count` radios: the faults of
 // radio K, added to `faults`. FAULT is off, stop-after=N, noise=TEXT or
 // corrupt-channel=N, as the options of one radio.
-bool readRadioFaults(const QString& spec, int count, std::vector<RadioEngine::Faults>* faults,
+bool readRadioFaults(const QString& given, int count, std::vector<RadioEngine::Faults>* faults,
                      QString* error) {
-    const QString number = spec.section(u':', 0, 0);
-    const QString what = QStringLiteral("--radio %1").arg(spec);
+    const QString number = given.section(u':', 0, 0);
+    const QString what = QStringLiteral("--radio %1").arg(given);
     const auto radio = wholeNumber(number, 1, QStringLiteral("--radio's radio"), error);
     if (!radio) {
         return false;
     }
-    if (*radio > count || !spec.contains(u':')) {
+    if (*radio > count || !given.contains(u':')) {
         *error = QStringLiteral("%1: needs K:FAULT with K from 1 to %2").arg(what).arg(count);
         return false;
     }
     RadioEngine::Faults& into = faults->at(static_cast<std::size_t>(*radio - 1));
-    for (const QString& fault : spec.section(u':', 1).split(u',')) {
+    for (const QString& fault : given.section(u':', 1).split(u',')) {
         const QString name = fault.section(u'=', 0, 0);
         const QString value = fault.section(u'=', 1);
         if (name == QStringLiteral("off") && !fault.contains(u'=')) {
@@ -275,8 +275,8 @@ int main(int argc, char* argv[]) {
     }
     std::vector<RadioEngine::Faults> lineFaults(static_cast<std::size_t>(lineLength.value_or(0)),
                                                 faults);
-    for (const QString& spec : parser.values(radioFaults)) {
-        if (!readRadioFaults(spec, *lineLength, &lineFaults, &error)) {
+    for (const QString& given : parser.values(radioFaults)) {
+        if (!readRadioFaults(given, *lineLength, &lineFaults, &error)) {
             return fail(kUsage, error);
         }
     }
