@@ -103,8 +103,6 @@ std::pair<QString, int> described(const ContinuousWrite::Radio& radio) {
     switch (radio.outcome) {
         case Outcome::Verified:
             return {QStringLiteral("verified"), kSuccess};
-        case Outcome::Written:
-            return {QStringLiteral("written"), kSuccess};
         case Outcome::NotRead:
             return {QStringLiteral("cannot read its old table: %1, not written").arg(reason),
                     kRadioFailure};

@@ -72,6 +72,10 @@ void ContinuousWrite::setSquelchSource(std::function<QString()> source) {
 }
 
 std::optional<UserMessage> ContinuousWrite::start() {
+    if (state_ == State::Serving) {
+        stopAsked_ = false;  // turned on again before the radio in hand was done
+        return std::nullopt;
+    }
     if (isOn() || session_.isBusy()) {
         return std::nullopt;
     }
@@ -104,6 +108,7 @@ void ContinuousWrite::radioAnswered() {
     if (state_ == State::Departing) {
         // A returning cable has started the watch: the radio is not gone yet.
         session_.pauseReadyWatch();
+        sinceAnswer_.start();
         Q_EMIT statusChanged(text(continuous_messages::kNextRadio));
         return;
     }
@@ -141,7 +146,10 @@ void ContinuousWrite::transferEnded(const TransferEnd& end) {
             if (end.failure) {
                 finishRadio(Radio::Outcome::WriteFailed, end.failure);
             } else if (!session_.isReading()) {
-                finishRadio(Radio::Outcome::Written, std::nullopt);
+                // The line was gone before the read-back could start: whether
+                // the radio holds the table is not known.
+                finishRadio(Radio::Outcome::VerifyFailed,
+                            link_messages::portMessage(link_messages::kPortNotOpen));
             }  // else the verify has begun
             return;
         case TransferEnd::Kind::Verify:
@@ -190,7 +198,7 @@ void ContinuousWrite::writeRadio() {
         finishRadio(Radio::Outcome::Refused, refused->message);
         return;
     }
-    session_.startWrite(squelch);
+    session_.startWrite(squelch, RadioSession::ReadBack::Always);
     if (!session_.isWriting()) {
         finishRadio(Radio::Outcome::WriteFailed,
                     link_messages::portMessage(link_messages::kPortNotOpen));
@@ -228,6 +236,11 @@ void ContinuousWrite::waitForDeparture() {
 // Polls as the ready watch does, but only to hear whether the radio is still
 // there: every answer starts the quiet second again.
 void ContinuousWrite::departureTick() {
+    if (session_.isBusy()) {
+        // A read or write started by hand owns the line; its radio is there.
+        sinceAnswer_.start();
+        return;
+    }
     if (port_.isOpen()) {
         bool answered = false;
         while (port_.waitingCount() > 0) {

@@ -42,7 +42,6 @@ public:
     struct Radio {
         enum class Outcome {
             Verified,       // written, and it holds the table
-            Written,        // written; the session does not verify
             NotRead,        // its own table did not come: not written
             NotBackedUp,    // its own table could not be saved: not written, the mode ends
             Refused,        // the table is one the radio must not get: not written, the mode ends
@@ -56,9 +55,7 @@ public:
         QList<int> differing;
         QString backupPath;  // where its own table went; empty when none was saved
 
-        bool succeeded() const {
-            return outcome == Outcome::Verified || outcome == Outcome::Written;
-        }
+        bool succeeded() const { return outcome == Outcome::Verified; }
         // "第 3 台：写入并校验正确", "第 4 台：" + the failure's message, ...
         QString logLine() const;
     };
@@ -83,7 +80,6 @@ public:
 
     bool isOn() const { return state_ != State::Off; }
     bool isServing() const { return state_ == State::Serving; }
-    bool isStopping() const { return stopAsked_; }
     int succeeded() const { return succeeded_; }
     int failed() const { return failed_; }
 

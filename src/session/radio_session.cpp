@@ -155,7 +155,7 @@ bool RadioSession::refuseStart() {
     return isBusy();
 }
 
-void RadioSession::startWrite(const QString& squelchText) {
+void RadioSession::startWrite(const QString& squelchText, ReadBack readBack) {
     if (refuseStart()) {
         return;
     }
@@ -174,6 +174,7 @@ void RadioSession::startWrite(const QString& squelchText) {
     writtenFrames_ = std::get<QStringList>(built);
     writtenRows_ = store_.records();
     writtenSquelch_ = squelchText;
+    verifyThisWrite_ = verifyAfterWrite_ || readBack == ReadBack::Always;
     watch_->stop();
     write_->start(writtenFrames_);
     Q_EMIT statusChanged(text(session_messages::kWriting));
@@ -189,7 +190,7 @@ void RadioSession::writeFinished() {
     if (const auto failure = backUp(BackupFolder::Event::Written, writtenSquelch_, writtenRows_)) {
         Q_EMIT message(*failure);
     }
-    if (verifyAfterWrite_ && port_.isOpen()) {
+    if (verifyThisWrite_ && port_.isOpen()) {
         // Straight on to the read-back: no poll may come in between, and the
         // menus stay as they are for a read.
         verifying_ = true;

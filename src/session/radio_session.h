@@ -61,8 +61,12 @@ public:
     bool isReading() const;       // a read or a verify: the port is listening
     bool isReadingTable() const;  // a read that will replace the table
 
-    void startWrite(const QString& squelchText);  // 写信道
-    void startRead();                             // 读信道
+    // Whether a write is read back: as 写后校验 says, or always (a continuous
+    // write verifies every radio whatever the setting).
+    enum class ReadBack { AsChosen, Always };
+    void startWrite(const QString& squelchText,
+                    ReadBack readBack = ReadBack::AsChosen);  // 写信道
+    void startRead();                                         // 读信道
     // Reads the radio into memory only, never into the table: transferEnded()
     // hands out its frames. The rules of a read hold (the port, one transfer at
     // a time), and the grid stays editable meanwhile.
@@ -122,6 +126,7 @@ private:
     ReplaceScope replaceScope_;
     QString backupFolder_;
     bool verifyAfterWrite_ = false;
+    bool verifyThisWrite_ = false;  // decided at the click, as the frames are
     bool verifying_ = false;
     bool readingRadio_ = false;  // a radio read: its frames go to whoever asked
     // The last write as built at the click: its frames for the verify, its
