@@ -55,25 +55,27 @@ void CsvAndPrintActions::exportCsv() {
     }
 }
 
-void CsvAndPrintActions::print() {
+std::optional<QString> CsvAndPrintActions::print() {
     s_.grid.finishEditing();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("QM3270"));
     printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
     if (!s_.printers.choose(s_.window, printer)) {
-        return;
+        return std::nullopt;
     }
     const ChannelSheet sheet{QDate::currentDate(), s_.squelch.currentText(), s_.store.records()};
+    const QString output =
+        printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
     if (!drawChannelSheet(printer, sheet)) {
         // Only the start can fail here (a PDF file that cannot be written, a
         // printer gone): say which output refused.
-        const QString output =
-            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
         s_.messages.show(
             s_.window,
             {QString::fromUtf16(file_messages::kSaveFailed) + u'\n' + output,
              QString::fromUtf16(file_messages::kErrorTitle), UserMessage::Icon::Information});
+        return QString::fromUtf16(file_messages::kSaveFailed);
     }
+    return QStringLiteral("已打印 %1").arg(output);
 }
 
 }  // namespace qm3270

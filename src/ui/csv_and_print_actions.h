@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QComboBox;
 class QWidget;
 
@@ -38,7 +40,8 @@ public:
     void exportCsv();
     // 打印信道表: the channel sheet of the table as the grid shows it, on the
     // printer (or PDF file) the user picks.
-    void print();
+    // How it ended, for the operations log: nothing when the user chose no printer.
+    std::optional<QString> print();
 
 private:
     Services s_;

@@ -142,7 +142,11 @@ void MainWindow::connectActions() {
             [this] { runFileAction(Operation::Import, [this] { csvAndPrint_->importCsv(); }); });
     connect(menus_.exportCsv, &QAction::triggered, this,
             [this] { runFileAction(Operation::Export, [this] { csvAndPrint_->exportCsv(); }); });
-    connect(menus_.printSheet, &QAction::triggered, this, [this] { csvAndPrint_->print(); });
+    connect(menus_.printSheet, &QAction::triggered, this, [this] {
+        if (const auto outcome = csvAndPrint_->print()) {
+            log_->add(QStringLiteral("打印信道表"), *outcome);
+        }
+    });
     // An import and a restore fill the table as 打开 does, so they wait while a
     // read runs too.
     connect(menus_.open, &QAction::enabledChanged, menus_.importCsv, &QAction::setEnabled);
@@ -233,7 +237,7 @@ QString operationName(OperationOutcomes::Operation what) {
 void MainWindow::connectContinuousWrite() {
     continuous_ = new ContinuousWriteActions({menus_.continuous, controls_.status, statusBar_},
                                              *transfers_, services_.store, services_.port,
-                                             services_.messages, services_.timing, this);
+                                             *focusKeeper_, services_.timing, this);
     connect(continuous_, &ContinuousWriteActions::readyToClose, this, &QWidget::close);
     log_->follow(transfers_->session(), &continuous_->mode());
     // Port changes, lost and returned lines, as the status bar tells them.
@@ -243,7 +247,7 @@ void MainWindow::connectContinuousWrite() {
 
 void MainWindow::showOperationsLog() {
     if (logWindow_ == nullptr) {
-        logWindow_ = new OperationsLogWindow(*log_, services_.files, services_.messages, this);
+        logWindow_ = new OperationsLogWindow(*log_, services_.files, *focusKeeper_, this);
     }
     logWindow_->show();
     logWindow_->raise();

@@ -31,12 +31,13 @@ OperationOutcomes::OperationOutcomes(MessagePresenter& messages, FileChooser& fi
 std::optional<QString> OperationOutcomes::run(Operation what,
                                               const std::function<void()>& operation) {
     presenter_.first.clear();
+    presenter_.declined = false;
     chooser_.chosen.clear();
     operation();
     if (!presenter_.first.isEmpty()) {
         return presenter_.first;
     }
-    if (chooser_.chosen.isEmpty()) {
+    if (chooser_.chosen.isEmpty() || presenter_.declined) {
         return std::nullopt;
     }
     return QString::fromUtf16(doneText(what)).arg(QFileInfo(chooser_.chosen).fileName());
@@ -49,9 +50,11 @@ void OperationOutcomes::Presenter::show(QWidget* parent, const UserMessage& mess
     inner_.show(parent, message);
 }
 
-// A question is no outcome: what the user answered leads to one.
+// A question is no outcome; a no to it leaves things as they were.
 bool OperationOutcomes::Presenter::ask(QWidget* parent, const UserMessage& question) {
-    return inner_.ask(parent, question);
+    const bool yes = inner_.ask(parent, question);
+    declined = declined || !yes;
+    return yes;
 }
 
 QString OperationOutcomes::Chooser::note(const QString& name) {

@@ -24,7 +24,7 @@ public:
 
     // Runs `operation`. Its outcome: the first line of the first message it
     // showed, else the done text with the chosen file's name; nothing when the
-    // user chose no file.
+    // user chose no file or said no to its question.
     std::optional<QString> run(Operation what, const std::function<void()>& operation);
 
 private:
@@ -34,6 +34,7 @@ private:
         void show(QWidget* parent, const UserMessage& message) override;
         bool ask(QWidget* parent, const UserMessage& question) override;
         QString first;
+        bool declined = false;
 
     private:
         MessagePresenter& inner_;

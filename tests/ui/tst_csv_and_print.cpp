@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
@@ -180,6 +181,8 @@ void CsvAndPrintTest::listBeyondTheRadioIsFittedWhenTheUserAgrees() {
              u"第 2 行 Location 列：信道 22 排在对讲机能用的前 16 个信道之后");
     QCOMPARE(h.field(0, kReceive), QStringLiteral("150.00000"));  // 取消: nothing changed
     QCOMPARE(h.field(1, kReceive), QString());
+    const auto* last = h.window->findChild<QLabel*>(QStringLiteral("lastOutcome"));
+    QVERIFY2(!last->text().contains(u"已导入"), qPrintable(last->text()));  // nor said to be
 
     h.messages.answer = true;
     h.files.answers << path;
