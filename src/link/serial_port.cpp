@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -360,19 +359,6 @@ QString SerialPort::deviceForNumber(int number) {
 #else
     return QStringLiteral("/dev/ttyS%1").arg(number - 1);
 #endif
-}
-
-QStringList SerialPort::availableDevices() {
-    QStringList devices;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-#ifdef Q_OS_WIN
-        devices << info.portName();
-#else
-        devices << info.systemLocation();
-#endif
-    }
-    devices.sort();
-    return devices;
 }
 
 }  // namespace qm3270

@@ -36,7 +36,6 @@ public:
 
     // The platform's first two serial ports ("COM1"/"COM2", "/dev/ttyS0"/"/dev/ttyS1").
     static QString deviceForNumber(int number);
-    static QStringList availableDevices();
 
 private:
     void handleError();
