@@ -136,6 +136,10 @@ int runUntilEnd(MainWindow& window, ChannelStore& store) {
         },
         Qt::QueuedConnection);
 #ifdef Q_OS_UNIX
+    // A display, a trace or a pipe whose other end has gone is an error that
+    // the program answers (a lost display ends it through its platform, with
+    // the pending edit kept), not a signal that kills it before it can.
+    ::signal(SIGPIPE, SIG_IGN);
     const TerminationSignals termination([&ending] {
         ending = true;
         QCoreApplication::quit();
